@@ -1,0 +1,16 @@
+// frmBrowser: the plug-in's browser window, one instance per thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "../logic/plugin_ui.h"
+
+namespace duvisto {
+
+// The open operation: load the window if needed, set the caption and navigate (in `order`),
+// then show it modally. Returns when the user has closed the window.
+HRESULT OpenBrowserWindow(BrowserMode mode, std::wstring_view address, OpenOrder order);
+
+}  // namespace duvisto

@@ -1,0 +1,40 @@
+# Duvisto: `make demo` and `make test` do everything on a fresh Debian 12 machine (as root).
+BUILD   ?= build
+WIN32   := $(BUILD)/win32
+NATIVE  := $(BUILD)/native
+JOBS    ?= 2
+CMAKE_WIN32 := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: all bootstrap dist native test test-native test-wine demo bench clean
+
+all: dist
+
+bootstrap:
+	@scripts/bootstrap.sh
+
+$(WIN32)/CMakeCache.txt: | bootstrap
+	cmake -S . -B $(WIN32) $(CMAKE_WIN32)
+
+$(NATIVE)/CMakeCache.txt: | bootstrap
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug
+
+# The deliverables, built for 32-bit Windows and copied to dist/.
+dist: bootstrap $(WIN32)/CMakeCache.txt
+	cmake --build $(WIN32) -j$(JOBS)
+	mkdir -p dist
+	cp $(WIN32)/bin/Duvisto.dll $(WIN32)/bin/installer.exe $(WIN32)/bin/host.exe dist/
+
+native: bootstrap $(NATIVE)/CMakeCache.txt
+	cmake --build $(NATIVE) -j$(JOBS)
+
+test: dist native
+	scripts/run-tests.sh $(BUILD)
+
+demo: dist
+	scripts/with-wine.sh $(WIN32) scripts/demo.sh $(WIN32)
+
+bench: bootstrap
+	scripts/bench.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD) dist

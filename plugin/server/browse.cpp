@@ -1,0 +1,187 @@
+#include "browse.h"
+
+#include <new>
+
+#include "bstr.h"
+#include "catalogue.h"
+#include "commands.h"
+#include "module.h"
+#include "notifications.h"
+#include "typelib_dispatch.h"
+#include "win32_plugin_ui.h"
+
+namespace duvisto {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr VARIANT_BOOL ToHostBoolean(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+
+// The only failure the logic can meet is running out of memory; it must reach the host as a
+// failed call, never as an exception crossing the COM boundary.
+template <typename Body>
+HRESULT Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+}  // namespace
+
+HRESULT Browse::Create(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  ComPtr<ITypeInfo> typeInfo;
+  HRESULT hr = LoadBrowseTypeInfo(typeInfo);
+  if (FAILED(hr)) return hr;
+  auto* object = new (std::nothrow) Browse(std::move(typeInfo));
+  if (!object) return E_OUTOFMEMORY;
+  hr = object->QueryInterface(riid, ppv);
+  object->Release();
+  return hr;
+}
+
+Browse::Browse(ComPtr<ITypeInfo> typeInfo) : typeInfo_(std::move(typeInfo)) { ModuleAddRef(); }
+
+Browse::~Browse() { ModuleRelease(); }
+
+STDMETHODIMP Browse::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID__Browse) return E_NOINTERFACE;
+  *ppv = static_cast<_Browse*>(this);
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) Browse::AddRef() { return InterlockedIncrement(&references_); }
+
+STDMETHODIMP_(ULONG) Browse::Release() {
+  const ULONG remaining = InterlockedDecrement(&references_);
+  if (remaining == 0) delete this;
+  return remaining;
+}
+
+STDMETHODIMP Browse::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+STDMETHODIMP Browse::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
+  if (!typeInfo) return E_POINTER;
+  *typeInfo = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  return typeInfo_.CopyTo(typeInfo);
+}
+
+STDMETHODIMP Browse::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) {
+  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  return DispGetIDsOfNames(typeInfo_.Get(), names, count, dispids);
+}
+
+STDMETHODIMP Browse::Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                            EXCEPINFO* exception, UINT* argError) {
+  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  return InvokeFromTypeInfo(typeInfo_.Get(), static_cast<_Browse*>(this), dispid, flags, params, result,
+                            exception, argError);
+}
+
+STDMETHODIMP Browse::Initialize(LONG, BSTR, IDispatch* oMessenger, VARIANT_BOOL* result) {
+  if (!result) return E_POINTER;
+  *result = VARIANT_FALSE;
+  const ComPtr<IDispatch> messenger(oMessenger);  // held for the call only; nothing is called on it
+  return Guarded([&] {
+    state_.sRemoteStatus = u"disabled";
+    *result = VARIANT_TRUE;
+    return S_OK;
+  });
+}
+
+STDMETHODIMP Browse::Uninitialize(VARIANT* result) {
+  if (!result) return E_POINTER;
+  VariantInit(result);
+  return S_OK;
+}
+
+STDMETHODIMP Browse::GetPublishInfo(BSTR* sPluginName, LONG* nCommandCount, LONG* nTagCount,
+                                    VARIANT_BOOL* result) {
+  if (!sPluginName || !nCommandCount || !nTagCount || !result) return E_POINTER;
+  *result = VARIANT_FALSE;
+  const HRESULT hr = ReplaceBstr(sPluginName, kPluginName);
+  if (FAILED(hr)) return hr;
+  *nCommandCount = kCommandCount;
+  *nTagCount = kTagCount;
+  *result = VARIANT_TRUE;
+  return S_OK;
+}
+
+STDMETHODIMP Browse::GetPublishCommandInfo(LONG nCommandIdx, BSTR* sName, BSTR* sValue, BSTR* sHelp,
+                                           VARIANT* result) {
+  if (!sName || !sValue || !sHelp || !result) return E_POINTER;
+  VariantInit(result);
+  const CatalogueRow* row = CatalogueRowAt(nCommandIdx);
+  if (!row) return S_OK;
+  // Allocate every text first, so that running out of memory writes none of them.
+  UniqueBstr name = UniqueBstr::From(row->sName);
+  UniqueBstr value = UniqueBstr::From(row->sValue);
+  UniqueBstr help = row->hasHelp ? UniqueBstr::From(row->sHelp) : UniqueBstr();
+  if (!name || !value || (row->hasHelp && !help)) return E_OUTOFMEMORY;
+  SysFreeString(*sName);
+  *sName = name.release();
+  SysFreeString(*sValue);
+  *sValue = value.release();
+  if (row->hasHelp) {
+    SysFreeString(*sHelp);
+    *sHelp = help.release();
+  }
+  return S_OK;
+}
+
+STDMETHODIMP Browse::ParseCommand(BSTR sCommand, BSTR sCommandArg, IDispatch* oConversationWnd, BSTR* sResult,
+                                  VARIANT_BOOL* result) {
+  if (!sResult || !result) return E_POINTER;
+  *result = VARIANT_FALSE;
+  // A command can show modal UI, from whose loop the host may call in again or release its
+  // last reference: the object stays alive until this call has finished.
+  const ComPtr<Browse> keepAlive(this);
+  const ComPtr<IDispatch> conversationWindow(oConversationWnd);
+  return Guarded([&] {
+    const std::u16string command = Copy(sCommand);
+    const std::u16string argument = Copy(sCommandArg);
+    Win32PluginUi ui;
+    CommandResult outcome;
+    const Status status = duvisto::ParseCommand(state_, ui, command, argument, outcome);
+    // A result written before a failure stays written, as the host's own language would leave it.
+    if (outcome.resultWritten) {
+      const HRESULT hr = ReplaceBstr(sResult, outcome.result);
+      if (FAILED(hr)) return hr;
+    }
+    if (Failed(status)) return static_cast<HRESULT>(status);
+    *result = ToHostBoolean(outcome.handled);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP Browse::ReceiveNotify(BSTR sNotifyCode, BSTR sText, BSTR, IDispatch* oConversationWnd,
+                                   BSTR* sTextToSend, VARIANT_BOOL* result) {
+  if (!sTextToSend || !result) return E_POINTER;
+  *result = VARIANT_FALSE;
+  const ComPtr<Browse> keepAlive(this);
+  const ComPtr<IDispatch> conversationWindow(oConversationWnd);
+  return Guarded([&] {
+    const std::u16string code = Copy(sNotifyCode);
+    const std::u16string text = Copy(sText);
+    const NotifyResult outcome = duvisto::ReceiveNotify(state_, code, text);
+    if (outcome.textToSendWritten) {
+      const HRESULT hr = ReplaceBstr(sTextToSend, outcome.textToSend);
+      if (FAILED(hr)) return hr;
+    }
+    *result = ToHostBoolean(outcome.handled);
+    return S_OK;
+  });
+}
+
+}  // namespace duvisto

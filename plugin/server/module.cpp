@@ -1,0 +1,22 @@
+#include "module.h"
+
+#include <atomic>
+
+namespace duvisto {
+namespace {
+std::atomic<long> g_moduleReferences{0};
+}
+
+void ModuleAddRef() { ++g_moduleReferences; }
+void ModuleRelease() { --g_moduleReferences; }
+bool ModuleInUse() { return g_moduleReferences.load() != 0; }
+
+HMODULE ModuleHandle() {
+  // The module that holds this code: the DLL in production, the test program when linked into one.
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&ModuleHandle), &module);
+  return module;
+}
+
+}  // namespace duvisto

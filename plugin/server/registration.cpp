@@ -1,0 +1,121 @@
+#include "registration.h"
+
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "Duvisto_h.h"
+#include "module.h"
+
+namespace duvisto {
+namespace {
+
+constexpr wchar_t kProgId[] = L"Duvisto.Browse";
+constexpr wchar_t kClassKey[] = L"CLSID\\{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}";
+constexpr wchar_t kClsidText[] = L"{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}";
+constexpr wchar_t kLibidText[] = L"{AE4D4ECD-7414-4BEE-B3D3-8B93F6FC387C}";
+
+class UniqueKey {
+ public:
+  UniqueKey() = default;
+  UniqueKey(const UniqueKey&) = delete;
+  UniqueKey& operator=(const UniqueKey&) = delete;
+  ~UniqueKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  HKEY* put() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+HRESULT FromWin32(LSTATUS status) { return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status); }
+
+// Creates HKEY_CLASSES_ROOT\<path> and sets one string value (nullptr: the default value).
+HRESULT WriteString(const std::wstring& path, const wchar_t* name, const std::wstring& data) {
+  UniqueKey key;
+  LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_SET_VALUE, nullptr, key.put(), nullptr);
+  if (status != ERROR_SUCCESS) return FromWin32(status);
+  status = RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+  return FromWin32(status);
+}
+
+// Removes a key and everything under it; a key that is not there is no failure.
+HRESULT DeleteTree(const wchar_t* path) {
+  const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
+  return status == ERROR_FILE_NOT_FOUND ? S_OK : FromWin32(status);
+}
+
+HRESULT ModulePath(std::wstring& path) {
+  path.assign(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(ModuleHandle(), path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
+    if (length < path.size()) {
+      path.resize(length);
+      return S_OK;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+HRESULT WriteEntries(const std::wstring& dllPath) {
+  // The type library from this DLL's own TYPELIB resource 1; registering it also marshals
+  // _Browse through the type library.
+  Microsoft::WRL::ComPtr<ITypeLib> library;
+  HRESULT hr = LoadTypeLibEx(dllPath.c_str(), REGKIND_NONE, &library);
+  if (FAILED(hr)) return hr;
+  hr = RegisterTypeLib(library.Get(), const_cast<OLECHAR*>(dllPath.c_str()), nullptr);
+  if (FAILED(hr)) return hr;
+
+  const std::wstring classKey = kClassKey;
+  const struct {
+    std::wstring path;
+    const wchar_t* name;
+    std::wstring data;
+  } entries[] = {
+      {classKey, nullptr, kProgId},
+      {classKey + L"\\InprocServer32", nullptr, dllPath},
+      {classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {classKey + L"\\ProgID", nullptr, kProgId},
+      {classKey + L"\\TypeLib", nullptr, kLibidText},
+      {classKey + L"\\VERSION", nullptr, L"1.0"},
+      {kProgId, nullptr, kProgId},
+      {std::wstring(kProgId) + L"\\CLSID", nullptr, kClsidText},
+  };
+  for (const auto& entry : entries) {
+    hr = WriteString(entry.path, entry.name, entry.data);
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT RegisterServer() {
+  std::wstring dllPath;
+  HRESULT hr = ModulePath(dllPath);
+  if (FAILED(hr)) return hr;
+  hr = WriteEntries(dllPath);
+  // Half a registration is worse than none: take back what was written.
+  if (FAILED(hr)) UnregisterServer();
+  return hr;
+}
+
+HRESULT UnregisterServer() {
+  HRESULT result = DeleteTree(kClassKey);
+  const HRESULT progIdResult = DeleteTree(kProgId);
+  if (SUCCEEDED(result)) result = progIdResult;
+  // Removes the library's key and the interface's marshalling entries.
+  const HRESULT libraryResult = UnRegisterTypeLib(LIBID_Duvisto, 1, 0, 0, SYS_WIN32);
+  const bool notRegistered = libraryResult == TYPE_E_REGISTRYACCESS || libraryResult == TYPE_E_CANTLOADLIBRARY ||
+                             libraryResult == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  if (SUCCEEDED(result) && FAILED(libraryResult) && !notRegistered) result = libraryResult;
+  return result;
+}
+
+}  // namespace duvisto

@@ -1,0 +1,19 @@
+// IDispatch from the type library, for the dual interface _Browse.
+#pragma once
+
+#include <oaidl.h>
+#include <wrl/client.h>
+
+namespace duvisto {
+
+// The vtable side of _Browse, from the type library in this DLL's resources.
+HRESULT LoadBrowseTypeInfo(Microsoft::WRL::ComPtr<ITypeInfo>& typeInfo);
+
+// ITypeInfo::Invoke with one addition: script engines such as VBScript pass a by-reference
+// variable as VT_BYREF|VT_VARIANT, which the type library's Invoke refuses for a BSTR* or
+// long* parameter. Such an argument is converted in place to the parameter's type and passed
+// as a reference to it, so the method's write lands in the caller's variable.
+HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, WORD flags, DISPPARAMS* params,
+                           VARIANT* result, EXCEPINFO* exception, UINT* argError);
+
+}  // namespace duvisto

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "browse_state.h"
 #include "plugin_ui.h"
-#include <gtest/gtest.h>
 
 namespace duvisto {
 

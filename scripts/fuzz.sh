@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the command logic's libFuzzer target with clang (ASan + UBSan) and runs it for a
+# bounded time. Usage: scripts/fuzz.sh [OUT_DIR] [SECONDS]   (defaults: build/fuzz, 20)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$root/build/fuzz}
+seconds=${2:-20}
+mkdir -p "$out/corpus"
+
+clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+  -I"$root/plugin/logic" "$root"/plugin/logic/*.cpp "$root/tests/native/fuzz_logic.cpp" \
+  -o "$out/fuzz_logic"
+
+# The corpus stays in OUT_DIR, so later runs start from what earlier ones found.
+"$out/fuzz_logic" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  -artifact_prefix="$out/" "$out/corpus"

@@ -50,6 +50,8 @@ std::optional<MessageBoxInfo> WaitForMessageBox(Owner owner, std::chrono::millis
 MessageBoxInfo ReadMessageBox(HWND box);
 
 // Presses a dialog button by id (IDOK, IDYES, IDNO...) with BM_CLICK. False if there is no such button.
+// The click is sent without waiting on it, then the robot waits (at most 2 s) until the window's
+// thread has handled it, so a click that opens further modal UI never blocks the robot.
 bool PressButton(HWND dialog, int buttonId);
 
 // Asks a window to close (WM_CLOSE posted, as the close box does) and waits until it is gone.
@@ -59,16 +61,36 @@ std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 RECT WindowRectOnScreen(HWND window);
 RECT ClientRectOf(HWND window);  // client area, origin 0,0
-// The child control with this class whose text equals `text`, or with this id (text empty).
+// The first descendant of `parent` of this class (any class if null) whose text equals `text`
+// (any text if `text` is empty); null if there is none.
 HWND FindChild(HWND parent, const wchar_t* className, const std::wstring& text);
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRectInClient(HWND child);
+
+// The window with the keyboard focus, and the active window, of a thread (GetGUIThreadInfo).
+HWND FocusedWindow(DWORD threadId);
+HWND ActiveWindow(DWORD threadId);
+
+// Posts a key press (WM_KEYDOWN, WM_KEYUP) to `target`, as the keyboard would to the focus window.
+void PostKey(HWND target, UINT virtualKey);
+
+// Sets a window's or control's text (WM_SETTEXT), as typing the whole text would leave it.
+bool SetText(HWND window, const std::wstring& text);
+
+// Takes the activation away from `window` (to a window of the calling thread) and gives it
+// back, so that `window` is really deactivated and activated again. True once it is active.
+bool Reactivate(HWND window, std::chrono::milliseconds timeout = kDefaultWait);
 
 // Saves what the window shows as a 24-bit BMP file. True on success.
 bool SaveScreenshot(HWND window, const std::wstring& bmpPath);
 
 // Runs `blockingCall` on the calling thread (it is expected to show modal UI and return when
 // that UI is closed) while `driver` runs on a second thread with the calling thread's id.
-// If the driver returns and the call has not finished within `timeout`, every window of the
-// calling thread is sent WM_CLOSE so the call can return, and the result says so.
+// If the driver returns and the call has not finished within `timeout`, every visible window of
+// the calling thread is closed (message boxes answered Cancel, No or OK, other windows posted
+// WM_CLOSE, again every 200 ms) so the call can return, and the result says so. An exception
+// thrown by the driver is rethrown once the call has returned.
 struct DrivenCall {
   bool callReturnedInTime = true;
 };

@@ -1,0 +1,82 @@
+#include "plugin.h"
+
+#include "bstr.h"
+
+namespace host {
+
+HRESULT Plugin::Create(const RegisteredPlugin& registration, Plugin& plugin, const wchar_t*& failedStep) {
+  plugin.registration_ = registration;
+  CLSID clsid{};
+  HRESULT hr = CLSIDFromProgID(registration.progId.c_str(), &clsid);
+  if (FAILED(hr)) {
+    failedStep = L"CLSIDFromProgID";
+    return hr;
+  }
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__Browse,
+                        reinterpret_cast<void**>(plugin.object_.ReleaseAndGetAddressOf()));
+  if (FAILED(hr)) failedStep = L"CoCreateInstance";
+  return hr;
+}
+
+HRESULT Plugin::Initialize(long hostVersion, std::wstring_view userName, IDispatch* messenger, bool& ready) {
+  Bstr user(userName);
+  VARIANT_BOOL result = VARIANT_FALSE;
+  HRESULT hr = object_->Initialize(hostVersion, user.get(), messenger, &result);
+  ready = result != VARIANT_FALSE;
+  return hr;
+}
+
+HRESULT Plugin::Publish(Publication& publication) {
+  Bstr name(L"");
+  long commandCount = 0;
+  long tagCount = 0;
+  VARIANT_BOOL result = VARIANT_FALSE;
+  HRESULT hr = object_->GetPublishInfo(name.inout(), &commandCount, &tagCount, &result);
+  if (FAILED(hr)) return hr;
+  publication.pluginName = name.str();
+  publication.tagCount = tagCount;
+  publication.commands.clear();
+  for (long index = 1; index <= commandCount; ++index) {
+    Bstr commandName(L"");
+    Bstr value(L"");
+    Bstr help(L"");
+    Variant ignored;
+    hr = object_->GetPublishCommandInfo(index, commandName.inout(), value.inout(), help.inout(), ignored.out());
+    if (FAILED(hr)) return hr;
+    publication.commands.push_back({commandName.str(), value.str(), help.str()});
+  }
+  return S_OK;
+}
+
+HRESULT Plugin::ParseCommand(std::wstring_view command, std::wstring_view argument, IDispatch* conversation,
+                             Answer& answer) {
+  Bstr word(command);
+  Bstr rest(argument);
+  Bstr result(L"");
+  VARIANT_BOOL handled = VARIANT_FALSE;
+  HRESULT hr = object_->ParseCommand(word.get(), rest.get(), conversation, result.inout(), &handled);
+  answer.handled = SUCCEEDED(hr) && handled != VARIANT_FALSE;
+  answer.text = result.str();
+  return hr;
+}
+
+HRESULT Plugin::ReceiveNotify(std::wstring_view code, std::wstring_view text, std::wstring_view contactName,
+                              IDispatch* conversation, Answer& answer) {
+  Bstr notifyCode(code);
+  Bstr payload(text);
+  Bstr contact(contactName);
+  Bstr textToSend(L"");
+  VARIANT_BOOL handled = VARIANT_FALSE;
+  HRESULT hr = object_->ReceiveNotify(notifyCode.get(), payload.get(), contact.get(), conversation,
+                                      textToSend.inout(), &handled);
+  answer.handled = SUCCEEDED(hr) && handled != VARIANT_FALSE;
+  answer.text = textToSend.str();
+  return hr;
+}
+
+HRESULT Plugin::Uninitialize() {
+  Variant ignored;
+  return object_->Uninitialize(ignored.out());
+}
+
+}  // namespace host

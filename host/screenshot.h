@@ -1,0 +1,12 @@
+// A picture of a window as the screen shows it, saved as a 24-bit BMP file.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace host {
+
+bool SaveScreenshot(HWND window, const std::wstring& bmpPath);
+
+}  // namespace host

@@ -1,0 +1,63 @@
+// The installation steps behind Yes, in their fixed order: confirm, detect the host, start the
+// reset program, pause, copy the plug-in, announce it to the host, have it registered.
+#include "form1.h"
+#include "host_registry.h"
+#include "install_paths.h"
+#include "process_start.h"
+#include "system_queries.h"
+
+namespace installer {
+namespace {
+
+constexpr wchar_t kFailureTitle[] = L"Plugin Installer/uninstaller";
+
+std::wstring FailureReport(const std::wstring& what, const std::wstring& path, DWORD errorCode) {
+  return what + L"\n" + path + L"\n\n" + SystemReason(errorCode);
+}
+
+}  // namespace
+
+void Form1::EndWithFailure(const std::wstring& report) {
+  Box(report, kFailureTitle, MB_OK | MB_ICONHAND);
+  EndProgram(1);
+}
+
+void Form1::cmdYes_Click() {
+  // 1. Confirmation, titled with what the title label says at this moment.
+  std::wstring title(GetWindowTextLengthW(lblTitle) + 1, L'\0');
+  title.resize(GetWindowTextW(lblTitle, title.data(), static_cast<int>(title.size())));
+  if (Box(sConfirmText, title, MB_YESNO | MB_ICONINFORMATION) != IDYES) EndProgram();
+
+  // 2. Host detection; it ends the program itself when the host is missing or not wanted.
+  Initz();
+
+  // 3. The host's reset program from the installer's own folder, left running on its own.
+  const std::wstring installerFolder = FolderOfProgram(RunningProgramPath());
+  const std::wstring resetProgram = JoinPath(installerFolder, sResetExe);
+  if (const DWORD error = StartMinimised(resetProgram, CommandLineOfProgram(resetProgram))) {
+    EndWithFailure(FailureReport(L"The reset program of Messenger Plus! could not be started:", resetProgram, error));
+  }
+
+  // 4. A short pause; the counter is volatile so the loop is really run.
+  for (volatile int count = 1; count <= 2000; count = count + 1) {
+  }
+
+  // 5. The plug-in from beside the installer into the host's plug-in folder, overwriting.
+  const std::wstring source = JoinPath(installerFolder, sDllFile);
+  const std::wstring target = JoinPath(sPluginDir, sDllFile);
+  if (!CopyFileW(source.c_str(), target.c_str(), FALSE)) {
+    const DWORD error = GetLastError();
+    EndWithFailure(FailureReport(L"The plug-in could not be copied:", source + L"\nto\n" + target, error));
+  }
+
+  // 6. Announce the plug-in in the host's list; a refused write is silent and the steps go on.
+  CreateKey(kRegisteredPluginsPath + sPluginEntry, sProgId);
+
+  // 7. The registration tool from the system folder; it reports its result itself.
+  const std::wstring registrationTool = JoinPath(SystemFolder(), L"regsvr32.exe");
+  if (const DWORD error = StartMinimised(registrationTool, RegistrationCommandLine(target))) {
+    EndWithFailure(FailureReport(L"The registration tool could not be started:", registrationTool, error));
+  }
+}
+
+}  // namespace installer

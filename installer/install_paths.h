@@ -1,0 +1,23 @@
+// Paths and command lines of the installation steps, built from plain texts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace installer {
+
+// Folder, one backslash, file: a folder that already ends in a backslash gives two in a row,
+// passed on as they stand.
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view fileName);
+
+// The folder of a program's full path, without a closing backslash except at the root of a
+// drive: "C:\Setup\installer.exe" gives "C:\Setup", "C:\installer.exe" gives "C:\".
+std::wstring FolderOfProgram(std::wstring_view programPath);
+
+// The path as a command line of its own, quoted so that a blank cannot split it.
+std::wstring CommandLineOfProgram(std::wstring_view programPath);
+
+// regsvr32, one blank, the plug-in's path in quotation marks. No switch: the tool reports its result itself.
+std::wstring RegistrationCommandLine(std::wstring_view pluginPath);
+
+}  // namespace installer

@@ -1,0 +1,328 @@
+#include "browser_form.h"
+
+#include <string>
+
+#include "browser_layout.h"
+#include "gdi_font.h"
+#include "hosted_control.h"
+#include "module_reference.h"
+#include "navigate.h"
+#include "twips.h"
+
+namespace duvisto {
+namespace {
+
+namespace layout = browser_layout;
+
+// {8856F961-340A-11D0-A96B-00C04FD705A2}: the shell's web-browser control.
+constexpr CLSID kWebBrowserClsid = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
+
+constexpr wchar_t kWindowClass[] = L"DuvistoFrmBrowser";
+// A fixed border, a title bar with the close box, no minimise or maximise box.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = 0;
+
+constexpr int kAddressId = 101;
+constexpr int kGoId = 102;
+constexpr int kLabelId = 103;
+
+constexpr COLORREF kWarningColour = RGB(255, 0, 0);
+
+HRESULT LastErrorResult() {
+  const DWORD error = GetLastError();
+  return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+RECT PixelBox(const layout::Box& box) { return TwipsBoxToPixels(box.left, box.top, box.width, box.height); }
+
+HRESULT RegisterWindowClass(WNDPROC windowProc) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExW(ModuleHandle(), kWindowClass, &existing)) return S_OK;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = ModuleHandle();
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kWindowClass;
+  return RegisterClassExW(&windowClass) ? S_OK : LastErrorResult();
+}
+
+// A class outlives the DLL that registered it: it goes with the window, so a DLL loaded again
+// later does not meet a class whose window procedure points into the old one.
+void UnregisterWindowClass() { UnregisterClassW(kWindowClass, ModuleHandle()); }
+
+// The plug-in's own active window, if it has one: the thread's active window when it was
+// made by this module. The host's windows are not the plug-in's and own nothing of it.
+HWND PluginActiveWindow(HWND self) {
+  HWND active = GetActiveWindow();
+  if (active == nullptr || active == self) return nullptr;
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(active, GWLP_HINSTANCE));
+  return instance == ModuleHandle() ? active : nullptr;
+}
+
+HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
+                 const layout::Box& box, int id) {
+  const RECT pixels = PixelBox(box);
+  return CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, pixels.left, pixels.top,
+                         pixels.right - pixels.left, pixels.bottom - pixels.top, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleHandle(), nullptr);
+}
+
+UniqueFont CreateAddressFont() {
+  LOGFONTW font{};
+  HDC screen = GetDC(nullptr);
+  font.lfHeight = -MulDiv(layout::kAddressFontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = ANSI_CHARSET;
+  lstrcpynW(font.lfFaceName, layout::kAddressFontFace, LF_FACESIZE);
+  return UniqueFont(CreateFontIndirectW(&font));
+}
+
+}  // namespace
+
+// What exists only while the window is loaded. The hosted control goes first, while the
+// window still exists; the font after the controls that use it; the module reference last.
+struct FrmBrowser::Controls {
+  ModuleReference moduleReference;
+  UniqueFont addressFont;
+  std::unique_ptr<HostedControl> browser;
+  HWND txtAddress = nullptr;
+  HWND cmdGo = nullptr;
+  HWND label1 = nullptr;
+  HWND focus = nullptr;  // where the focus was when the window was last deactivated
+};
+
+FrmBrowser::FrmBrowser() = default;
+
+bool FrmBrowser::HasControls() const {
+  return IsLoaded() && controls_ && controls_->browser && controls_->label1 != nullptr;
+}
+FrmBrowser::~FrmBrowser() = default;
+
+FrmBrowser& FrmBrowser::OfThisThread() {
+  // A plain pointer, deliberately never deleted: a thread-local object with a destructor would
+  // run it at thread exit, possibly after the DLL is gone. Unloaded, the instance owns nothing.
+  thread_local FrmBrowser* instance = nullptr;
+  if (instance == nullptr) instance = new FrmBrowser();
+  return *instance;
+}
+
+HRESULT FrmBrowser::Load() {
+  if (IsLoaded()) return S_OK;
+  HRESULT hr = RegisterWindowClass(&FrmBrowser::WindowProc);
+  if (FAILED(hr)) return hr;
+
+  RECT outer{0, 0, TwipsToPixelsX(layout::kClientWidth), TwipsToPixelsY(layout::kClientHeight)};
+  if (!AdjustWindowRectEx(&outer, kWindowStyle, FALSE, kWindowExStyle)) return LastErrorResult();
+  controls_ = std::make_unique<Controls>();
+  // WM_NCCREATE ties the window to this instance and sets window_.
+  CreateWindowExW(kWindowExStyle, kWindowClass, layout::kCaptionLocalAndRemote, kWindowStyle, CW_USEDEFAULT,
+                  CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                  ModuleHandle(), this);
+  if (!IsLoaded()) {
+    hr = LastErrorResult();
+    controls_.reset();
+    UnregisterWindowClass();
+    return hr;
+  }
+  ++generation_;
+  hr = CreateControls();
+  if (FAILED(hr)) {
+    // A window without its controls is no window at all: it is not left loaded.
+    DestroyWindow(window_);
+    UnregisterWindowClass();
+  }
+  return hr;
+}
+
+HRESULT FrmBrowser::CreateControls() {
+  // Created in tab order, which is also the order the dialog keys walk them in.
+  HRESULT hr = HostedControl::Create(kWebBrowserClsid, window_, PixelBox(layout::kBrowser), &controls_->browser);
+  if (FAILED(hr)) return hr;
+
+  controls_->txtAddress = CreateChild(window_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+                                      layout::kAddress, kAddressId);
+  if (controls_->txtAddress == nullptr) return LastErrorResult();
+  controls_->addressFont = CreateAddressFont();
+  if (!controls_->addressFont) return LastErrorResult();
+  SendMessageW(controls_->txtAddress, WM_SETFONT, reinterpret_cast<WPARAM>(controls_->addressFont.get()), FALSE);
+
+  const auto windowFont = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+  controls_->cmdGo =
+      CreateChild(window_, 0, L"BUTTON", layout::kGoCaption, WS_TABSTOP | BS_DEFPUSHBUTTON, layout::kGo, kGoId);
+  if (controls_->cmdGo == nullptr) return LastErrorResult();
+  SendMessageW(controls_->cmdGo, WM_SETFONT, windowFont, FALSE);
+
+  controls_->label1 = CreateChild(window_, 0, L"STATIC", layout::kWarningText, SS_LEFT, layout::kLabel, kLabelId);
+  if (controls_->label1 == nullptr) return LastErrorResult();
+  SendMessageW(controls_->label1, WM_SETFONT, windowFont, FALSE);
+  return S_OK;
+}
+
+HRESULT FrmBrowser::SetCaption(const wchar_t* caption) {
+  if (!IsLoaded()) return E_UNEXPECTED;
+  return SetWindowTextW(window_, caption) ? S_OK : LastErrorResult();
+}
+
+HRESULT FrmBrowser::Navigate(std::wstring_view address) {
+  if (!IsLoaded()) return E_UNEXPECTED;
+  return NavigateLateBound(controls_->browser->Object(), address);
+}
+
+// The modal show. A show that comes while the window is already shown (re-entry from its own
+// loop) leaves the window as it is on screen and runs a loop of its own until the window is
+// closed, so every open operation returns only once the window is gone, and there is never a
+// second window. Closing ends the innermost loop first; each outer one then finds the window
+// gone and returns in turn.
+HRESULT FrmBrowser::ShowModal() {
+  if (!IsLoaded()) return E_UNEXPECTED;
+  const unsigned shownGeneration = generation_;
+  if (modalDepth_ == 0) {
+    owner_ = PluginActiveWindow(window_);
+    if (owner_ != nullptr) {
+      SetWindowLongPtrW(window_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner_));
+      EnableWindow(owner_, FALSE);
+    }
+  }
+  ShowWindow(window_, SW_SHOWNORMAL);  // activates it: the activation lays it out
+  ++modalDepth_;
+  const HRESULT hr = RunModalLoop(shownGeneration);
+  --modalDepth_;
+  if (!IsLoaded() && modalDepth_ == 0) UnregisterWindowClass();
+  return hr;
+}
+
+HRESULT FrmBrowser::RunModalLoop(unsigned shownGeneration) {
+  while (IsLoaded() && generation_ == shownGeneration) {
+    MSG message;
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == -1) return LastErrorResult();
+    if (got == 0) {
+      // The thread is quitting: the window goes, and the request stays for the thread's own loop.
+      DestroyWindow(window_);
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (!PreTranslate(&message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return S_OK;
+}
+
+// Keyboard messages go to the focus window. Inside the browser they are offered to the control
+// (its own shortcuts and page navigation); elsewhere in the window they are its dialog keys:
+// Tab between the controls, Enter for the default button.
+bool FrmBrowser::PreTranslate(MSG* message) const {
+  if (message->message < WM_KEYFIRST || message->message > WM_KEYLAST || !HasControls()) return false;
+  if (controls_->browser->Contains(message->hwnd)) return controls_->browser->TranslateAccelerator(message);
+  if (message->hwnd == window_ || IsChild(window_, message->hwnd)) return IsDialogMessageW(window_, message);
+  return false;
+}
+
+LRESULT CALLBACK FrmBrowser::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<FrmBrowser*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    form->window_ = window;
+  }
+  auto* form = reinterpret_cast<FrmBrowser*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return form != nullptr ? form->OnMessage(window, message, wParam, lParam)
+                         : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT FrmBrowser::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      if (!HasControls()) break;
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus();
+      } else {
+        OnActivation();
+        RestoreFocus();
+      }
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kGoId && HIWORD(wParam) == BN_CLICKED && HasControls()) {
+        OnGo();
+        return 0;
+      }
+      break;
+    case DM_GETDEFID:  // asked by the dialog keys: Enter presses Go while Go is enabled
+      return MAKELRESULT(kGoId, DC_HASDEFID);
+    case WM_CTLCOLORSTATIC:
+      if (controls_ && reinterpret_cast<HWND>(lParam) == controls_->label1) {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, kWarningColour);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    case WM_CLOSE:
+      ReleaseOwner();  // before the window goes, so the activation returns to the owner
+      break;
+    case WM_DESTROY:
+      ReleaseOwner();
+      if (controls_) controls_->browser.reset();  // closed while its window still exists
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      controls_.reset();
+      window_ = nullptr;
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Activation: the caption decides the layout. Only the exact local-and-remote caption gives
+// the tall window with the address box and Go disabled; anything else gives the short one and
+// leaves them as they are.
+void FrmBrowser::OnActivation() {
+  const bool localAndRemote = TextOf(window_) == layout::kCaptionLocalAndRemote;
+  RECT outer{};
+  GetWindowRect(window_, &outer);
+  const int height = TwipsToPixelsY(localAndRemote ? layout::kOuterHeightLocalAndRemote : layout::kOuterHeightLocal);
+  SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (localAndRemote) {
+    EnableWindow(controls_->txtAddress, FALSE);
+    EnableWindow(controls_->cmdGo, FALSE);
+  }
+}
+
+// Go: the browser goes to whatever the address box holds. A failure is the control's to
+// show; Go reports nothing.
+void FrmBrowser::OnGo() {
+  (void)NavigateLateBound(controls_->browser->Object(), TextOf(controls_->txtAddress));
+}
+
+void FrmBrowser::RememberFocus() {
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(window_, focus)) controls_->focus = focus;
+}
+
+// Back to the control that last had the focus, or the first in tab order, the browser.
+void FrmBrowser::RestoreFocus() {
+  HWND target = controls_->focus;
+  if (target == nullptr || !IsWindow(target) || !IsChild(window_, target) || !IsWindowEnabled(target)) {
+    target = controls_->browser->Window();
+  }
+  SetFocus(target != nullptr ? target : window_);
+}
+
+void FrmBrowser::ReleaseOwner() {
+  if (owner_ == nullptr) return;
+  EnableWindow(owner_, TRUE);
+  owner_ = nullptr;
+}
+
+}  // namespace duvisto

@@ -1,0 +1,109 @@
+#include "control_site.h"
+
+namespace duvisto {
+
+ControlSite::ControlSite(HWND container, const RECT& box) : container_(container), box_(box) {}
+
+void ControlSite::Detach() {
+  activeObject_.Reset();
+  container_ = nullptr;
+}
+
+STDMETHODIMP ControlSite::QueryInterface(REFIID riid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
+    *object = static_cast<IOleClientSite*>(this);
+  } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) {
+    *object = static_cast<IOleInPlaceSite*>(this);
+  } else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame) {
+    *object = static_cast<IOleInPlaceFrame*>(this);
+  } else {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) ControlSite::AddRef() { return ++references_; }
+
+STDMETHODIMP_(ULONG) ControlSite::Release() {
+  const ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+// IOleClientSite: the control is never saved and lives in no document.
+STDMETHODIMP ControlSite::SaveObject() { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+  if (moniker) *moniker = nullptr;
+  return E_NOTIMPL;
+}
+STDMETHODIMP ControlSite::GetContainer(IOleContainer** container) {
+  if (container) *container = nullptr;
+  return E_NOINTERFACE;
+}
+STDMETHODIMP ControlSite::ShowObject() { return S_OK; }
+STDMETHODIMP ControlSite::OnShowWindow(BOOL) { return S_OK; }
+STDMETHODIMP ControlSite::RequestNewObjectLayout() { return E_NOTIMPL; }
+
+STDMETHODIMP ControlSite::GetWindow(HWND* window) {
+  if (window == nullptr) return E_POINTER;
+  *window = container_;
+  return container_ ? S_OK : E_FAIL;
+}
+STDMETHODIMP ControlSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+// IOleInPlaceSite: the control may activate in place, inside its box of the container.
+STDMETHODIMP ControlSite::CanInPlaceActivate() { return container_ ? S_OK : S_FALSE; }
+STDMETHODIMP ControlSite::OnInPlaceActivate() { return S_OK; }
+STDMETHODIMP ControlSite::OnUIActivate() { return S_OK; }
+
+STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                           RECT* position, RECT* clip, OLEINPLACEFRAMEINFO* frameInfo) {
+  if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
+  AddRef();
+  *frame = this;
+  *document = nullptr;  // no document window: the frame is the container window itself
+  *position = box_;
+  *clip = box_;
+  frameInfo->fMDIApp = FALSE;
+  frameInfo->hwndFrame = container_;
+  frameInfo->haccel = nullptr;
+  frameInfo->cAccelEntries = 0;
+  return S_OK;
+}
+
+STDMETHODIMP ControlSite::Scroll(SIZE) { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::OnUIDeactivate(BOOL) { return S_OK; }
+STDMETHODIMP ControlSite::OnInPlaceDeactivate() {
+  activeObject_.Reset();
+  return S_OK;
+}
+STDMETHODIMP ControlSite::DiscardUndoState() { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::DeactivateAndUndo() { return E_NOTIMPL; }
+
+STDMETHODIMP ControlSite::OnPosRectChange(const RECT*) {
+  // The control keeps its box: the window is never resized around it.
+  return S_OK;
+}
+
+// IOleInPlaceUIWindow: no border space for tools.
+STDMETHODIMP ControlSite::GetBorder(RECT*) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP ControlSite::RequestBorderSpace(const BORDERWIDTHS*) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP ControlSite::SetBorderSpace(const BORDERWIDTHS*) { return OLE_E_INVALIDRECT; }
+
+STDMETHODIMP ControlSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+  activeObject_ = object;
+  return S_OK;
+}
+
+// IOleInPlaceFrame: no menus, no status bar, no accelerators of the frame's own.
+STDMETHODIMP ControlSite::InsertMenus(HMENU, OLEMENUGROUPWIDTHS*) { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
+STDMETHODIMP ControlSite::RemoveMenus(HMENU) { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::SetStatusText(LPCOLESTR) { return S_OK; }
+STDMETHODIMP ControlSite::EnableModeless(BOOL) { return S_OK; }
+STDMETHODIMP ControlSite::TranslateAccelerator(MSG*, WORD) { return S_FALSE; }
+
+}  // namespace duvisto

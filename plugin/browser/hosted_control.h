@@ -1,0 +1,39 @@
+// One ActiveX control embedded in a window: created by class identifier through COM (so the
+// registry decides which server provides it), given its default settings, activated in place
+// inside its box and closed again when this object goes.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+#include <wrl/client.h>
+
+#include <memory>
+
+#include "control_site.h"
+
+namespace duvisto {
+
+class HostedControl {
+ public:
+  static HRESULT Create(REFCLSID clsid, HWND container, const RECT& box, std::unique_ptr<HostedControl>* control);
+  ~HostedControl();
+  HostedControl(const HostedControl&) = delete;
+  HostedControl& operator=(const HostedControl&) = delete;
+
+  // The control's own window inside the container (null for a windowless control).
+  HWND Window() const;
+  // True when `window` is the control's window or lies inside it.
+  bool Contains(HWND window) const;
+  // Offers a keyboard message to the control; true when the control used it.
+  bool TranslateAccelerator(MSG* message) const;
+  IUnknown* Object() const { return object_.Get(); }
+
+ private:
+  HostedControl() = default;
+  HRESULT Activate(REFCLSID clsid, HWND container, const RECT& box);
+
+  Microsoft::WRL::ComPtr<ControlSite> site_;
+  Microsoft::WRL::ComPtr<IOleObject> object_;
+};
+
+}  // namespace duvisto

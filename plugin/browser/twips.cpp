@@ -1,0 +1,25 @@
+#include "twips.h"
+
+namespace duvisto {
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+
+int ScreenDpi(int axis) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, axis);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+}  // namespace
+
+int TwipsToPixelsX(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSX), kTwipsPerInch); }
+int TwipsToPixelsY(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSY), kTwipsPerInch); }
+
+RECT TwipsBoxToPixels(int left, int top, int width, int height) {
+  // Each edge is converted on its own, so neighbouring boxes meet where their twips meet.
+  return RECT{TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + width), TwipsToPixelsY(top + height)};
+}
+
+}  // namespace duvisto

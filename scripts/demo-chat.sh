@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The two-user story through the host stand-in: B switches remote browsing on; A checks B's
+# status and B's answer arrives as A's chat line; A pushes https://example.com, A's explanation
+# box and browser window appear and are closed, then B's browser opens at the same address in
+# local-and-remote mode. The transcript goes to the console (and BUILD_DIR/demo-transcript.txt),
+# a picture of every window to BUILD_DIR/demo-screenshots/.
+#
+# Runs inside a Wine session of scripts/with-wine.sh (WINEPREFIX and DISPLAY set), normally after
+# the installer demo has installed and registered the plug-in; on its own it registers the
+# plug-in from the build. Usage: scripts/demo-chat.sh BUILD_DIR   (the folder with bin/host.exe)
+set -euo pipefail
+
+build_dir=$(realpath -m "${1:-build/win32}")
+root=$(cd "$(dirname "$0")/.." && pwd)
+: "${WINEPREFIX:?run this inside scripts/with-wine.sh}"
+shots="$build_dir/demo-screenshots"
+transcript="$build_dir/demo-transcript.txt"
+plugins_key='HKLM\SOFTWARE\Vendaro\MsgPlus2\RegisteredPlugins'
+class_key='HKCR\CLSID\{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}\InprocServer32'
+
+if ! timeout 60 wine reg query "$plugins_key" /v Duvisto >/dev/null 2>&1; then
+  echo "demo-chat: Duvisto is not announced to the host; registering $build_dir/bin/Duvisto.dll" >&2
+  timeout 60 wine regsvr32 /s "$(winepath -w "$build_dir/bin/Duvisto.dll")"
+  timeout 60 wine reg add "$plugins_key" /v Duvisto /t REG_SZ /d Duvisto.Browse /f >/dev/null
+fi
+# The installer starts regsvr32 without waiting for it: give the registration a moment to land.
+for _ in $(seq 1 40); do
+  timeout 60 wine reg query "$class_key" >/dev/null 2>&1 && break
+  sleep 0.5
+done
+
+rm -rf "$shots"
+mkdir -p "$shots"
+status=0
+timeout 300 wine "$build_dir/bin/host.exe" --pause 800 \
+  --screenshots "$(winepath -w "$shots")" \
+  --transcript "$(winepath -w "$transcript")" \
+  "$(winepath -w "$root/host/scenarios/demo.txt")" || status=$?
+
+if command -v convert >/dev/null 2>&1; then
+  for bmp in "$shots"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+fi
+echo "demo-chat: host.exe ended with $status; transcript $transcript, screenshots in $shots" >&2
+exit "$status"

@@ -183,9 +183,9 @@ void WindowWatcher::Close(Seen& seen) {
   std::wstring shot;
   if (!options_.screenshotFolder.empty() && !seen.closeAsked) {
     wchar_t name[64];
-    std::swprintf(name, 64, L"%02d-%lc-%ls.bmp", ++shots_, static_cast<wint_t>(watched_[seen.user].letter),
+    std::swprintf(name, 64, L"%02d-%lc-%ls", ++shots_, static_cast<wint_t>(watched_[seen.user].letter),
                   box ? L"box" : L"window");
-    std::wstring path = options_.screenshotFolder + L"\\" + name;
+    std::wstring path = options_.screenshotFolder + L"\\" + name + L".bmp";
     shot = SaveScreenshot(seen.window, path) ? std::wstring(L" [") + name + L"]" : L" [no picture: " + path + L"]";
   }
   if (seen.closeAsked) {

@@ -1,8 +1,9 @@
 // Small helpers for the host's texts: an owning BSTR, views of BSTRs, and the in-out rule.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <string>
 #include <string_view>

@@ -110,11 +110,13 @@ HRESULT UnregisterServer() {
   HRESULT result = DeleteTree(kClassKey);
   const HRESULT progIdResult = DeleteTree(kProgId);
   if (SUCCEEDED(result)) result = progIdResult;
-  // Removes the library's key and the interface's marshalling entries.
-  const HRESULT libraryResult = UnRegisterTypeLib(LIBID_Duvisto, 1, 0, 0, SYS_WIN32);
-  const bool notRegistered = libraryResult == TYPE_E_REGISTRYACCESS || libraryResult == TYPE_E_CANTLOADLIBRARY ||
-                             libraryResult == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-  if (SUCCEEDED(result) && FAILED(libraryResult) && !notRegistered) result = libraryResult;
+  // Removes the library's key and the interface's marshalling entries, if it is registered.
+  BSTR registeredPath = nullptr;
+  if (SUCCEEDED(QueryPathOfRegTypeLib(LIBID_Duvisto, 1, 0, 0, &registeredPath))) {
+    SysFreeString(registeredPath);
+    const HRESULT libraryResult = UnRegisterTypeLib(LIBID_Duvisto, 1, 0, 0, SYS_WIN32);
+    if (SUCCEEDED(result)) result = libraryResult;
+  }
   return result;
 }
 

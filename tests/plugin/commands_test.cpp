@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <vector>
 
 #include "plugin_test_support.h"
 #include "ui_robot.h"
@@ -191,11 +192,12 @@ TEST_F(Commands, PartnerPushesThatAreNotPlainWebAddressesAreConsumed) {
   ParseWithOneBox(L"/xbenable", box);
   EXPECT_EQ(Notify(L"brows", L"").result, L"/xsurfak47 ");
   EXPECT_EQ(Notify(L"brows", L"HTTP://example.com").result, L"/xsurfak47 HTTP://example.com");
-  for (const std::wstring hostile :
-       {L"file:///C:/Windows/win.ini", L"javascript:alert(1)", L"VBScript:msgbox(1)", L"about:blank",
+  const std::vector<std::wstring> hostilePushes = {
+       L"file:///C:/Windows/win.ini", L"javascript:alert(1)", L"VBScript:msgbox(1)", L"about:blank",
         L"res://shdocvw.dll/x", L"mk:@MSITStore:x", L"data:text/html,x", L"C:\\Windows", L"\\\\server\\share",
         L"//server/share", L"http://a\r\n/xbdisable", L"www.example.com\x2028/xbenable",
-        std::wstring(L"http://a\0b", 10)}) {
+        std::wstring(L"http://a\0b", 10)};
+  for (const std::wstring& hostile : hostilePushes) {
     const Outcome refused = Notify(L"brows", hostile);
     EXPECT_EQ(refused.handled, VARIANT_TRUE);
     EXPECT_EQ(refused.result, L"kept") << std::string(hostile.begin(), hostile.end());
@@ -204,6 +206,7 @@ TEST_F(Commands, PartnerPushesThatAreNotPlainWebAddressesAreConsumed) {
 
 TEST_F(Commands, BrowserCommandsOpenOneWindowAndNestedOpensReuseIt) {
   Outcome local, nested;
+  std::atomic<bool> nestedReturned{false};
   std::wstring captionAfterNested;
   int windowsAfterNested = 0;
   const UiThreadCaller caller;
@@ -213,11 +216,15 @@ TEST_F(Commands, BrowserCommandsOpenOneWindowAndNestedOpensReuseIt) {
         auto window = BrowserWindow(uiThread, kLocalCaption);
         if (!window) return;
         // A pushed address arrives while the local window is open.
-        caller.Run([&] { nested = Parse(browse.Get(), L"/xsurfak47", L"www.example.org"); });
+        caller.Post([&] {
+          nested = Parse(browse.Get(), L"/xsurfak47", L"www.example.org");
+          nestedReturned = true;
+        });
         robot::WaitUntil([&] { return robot::WindowText(*window) == kRemoteCaption; }, std::chrono::seconds(2));
         captionAfterNested = robot::WindowText(*window);
         windowsAfterNested = VisibleWindowCount(uiThread);
         robot::CloseAndWait(*window);
+        robot::WaitUntil([&] { return nestedReturned.load(); });
       },
       std::chrono::seconds(40));
   ASSERT_TRUE(driven.callReturnedInTime);

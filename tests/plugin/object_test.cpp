@@ -75,7 +75,9 @@ TEST_F(BrowseObject, PublishesItsNameAndSevenCommandsOverwritingWhateverWasPasse
     EXPECT_EQ(rowName.str(), row.name) << row.index;
     EXPECT_EQ(rowValue.str(), row.value) << row.index;
     EXPECT_EQ(rowHelp.str(), row.help) << row.index;
-    if (std::wstring(row.help) == L"kept") EXPECT_EQ(rowHelp.get(), passedHelp) << "the very same string comes back";
+    if (std::wstring(row.help) == L"kept") {
+      EXPECT_EQ(rowHelp.get(), passedHelp) << "the very same string comes back";
+    }
     EXPECT_EQ((*result).vt, VT_EMPTY);
   }
 }
@@ -173,7 +175,7 @@ TEST_F(BrowseObject, DispatchResolvesNamesInAnyCaseAndWritesByReferenceArguments
   EXPECT_STREQ((*valueVar).bstrVal, L"xbdisable");
   EXPECT_STREQ((*helpVar).bstrVal, L"you will still be able to browse locally");
 
-  DISPPARAMS tooFew{byVariant, nullptr, 1, 0};
+  DISPPARAMS tooFew{byVariant + 3, nullptr, 1, 0};
   EXPECT_EQ(dispatch->Invoke(0x60030003, IID_NULL, 0, DISPATCH_METHOD, &tooFew, nullptr, nullptr, nullptr),
             DISP_E_BADPARAMCOUNT);
 }
@@ -183,8 +185,9 @@ TEST(ServerExports, FactoryRefusesAggregationAndOtherClassesAndUnloadFollowsObje
   ASSERT_NE(dll, nullptr);
   using CanUnload = HRESULT(STDAPICALLTYPE*)();
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-  auto canUnloadNow = reinterpret_cast<CanUnload>(GetProcAddress(dll, "DllCanUnloadNow"));
-  auto getClassObject = reinterpret_cast<GetClassObject>(GetProcAddress(dll, "DllGetClassObject"));
+  auto canUnloadNow = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
+  auto getClassObject =
+      reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
   ASSERT_TRUE(canUnloadNow && getClassObject);
   ASSERT_NE(GetProcAddress(dll, "DllRegisterServer"), nullptr);
   ASSERT_NE(GetProcAddress(dll, "DllUnregisterServer"), nullptr);

@@ -2,8 +2,9 @@
 // regsvr32, and small owners for BSTRs and VARIANTs.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 #include <wrl/client.h>
 
 #include <string>

@@ -1,8 +1,11 @@
 #include "ui_thread_caller.h"
 
+#include <memory>
+
 namespace plugin_test {
 namespace {
 constexpr UINT kRunWork = WM_APP + 1;
+constexpr UINT kRunPostedWork = WM_APP + 2;
 constexpr wchar_t kClassName[] = L"DuvistoTestUiThreadCaller";
 }  // namespace
 
@@ -25,10 +28,22 @@ bool UiThreadCaller::Run(const std::function<void()>& work) const {
          answer == 1;
 }
 
+bool UiThreadCaller::Post(std::function<void()> work) const {
+  auto* queued = new std::function<void()>(std::move(work));
+  if (PostMessageW(window_, kRunPostedWork, 0, reinterpret_cast<LPARAM>(queued))) return true;
+  delete queued;
+  return false;
+}
+
 LRESULT CALLBACK UiThreadCaller::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kRunWork) {
     (*reinterpret_cast<const std::function<void()>*>(lParam))();
     return 1;
+  }
+  if (message == kRunPostedWork) {
+    const std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lParam));
+    (*work)();
+    return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -17,6 +17,9 @@ class UiThreadCaller {
 
   // From any thread: runs `work` on the apartment thread; false if it was not run within 10 s.
   bool Run(const std::function<void()>& work) const;
+  // From any thread: queues `work` for the apartment thread and returns at once, for work that
+  // itself blocks in a modal loop.
+  bool Post(std::function<void()> work) const;
 
  private:
   static LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);

@@ -51,8 +51,10 @@ class HostObject final : public IDispatch {
 }  // namespace
 
 Microsoft::WRL::ComPtr<IDispatch> MakeHostObject() {
-  Microsoft::WRL::ComPtr<IDispatch> object;
-  object.Attach(new HostObject());
+  // mingw's ComPtr::Attach adds a reference of its own: take one, then drop the creation's.
+  auto* created = new HostObject();
+  Microsoft::WRL::ComPtr<IDispatch> object(created);
+  created->Release();
   return object;
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Speed and memory figures (not assertions): the command logic natively, with Google Benchmark.
+# Speed and memory figures (not assertions): the command logic natively, with Google Benchmark;
+# then the real Duvisto.dll under Wine (creation, calls, the browser window, memory over cycles).
 # Usage: scripts/bench.sh BUILD_DIR
 set -euo pipefail
 build=${1:-build}
@@ -7,3 +8,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$root/bench" -B "$build/bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build/bench" -j2 >/dev/null
 "$build/bench/logic_bench" --benchmark_counters_tabular=true
+
+# The Windows tree: configured once, then only the benchmark program and the DLL are built.
+win32="$build/win32"
+log="$build/bench-win32-build.log"
+mkdir -p "$build"
+if [ ! -f "$win32/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
+fi
+cmake --build "$win32" --target plugin_bench Duvisto -j2 >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
+echo
+"$root/scripts/with-wine.sh" "$win32" wine "$win32/bin/plugin_bench.exe"

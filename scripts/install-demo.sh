@@ -9,7 +9,7 @@ set -euo pipefail
 bin=$(realpath "${1:?usage: install-demo.sh BUILD_DIR}")/bin
 : "${WINEPREFIX:?run inside scripts/with-wine.sh}"
 for f in installer.exe Duvisto.dll reset_stub.exe install_driver.exe; do
-  [ -f "$bin/$f" ] || { echo "install-demo: $bin/$f is missing; build the installer tests first" >&2; exit 1; }
+  [ -f "$bin/$f" ] || { echo "install-demo: $bin/$f is missing; build the project first" >&2; exit 1; }
 done
 
 host_win='C:\Program Files\Messenger Plus! 2'

@@ -2,13 +2,16 @@
 
 #include <ocidl.h>
 
+#include <new>
+
 namespace duvisto {
 
 using Microsoft::WRL::ComPtr;
 
 HRESULT HostedControl::Create(REFCLSID clsid, HWND container, const RECT& box,
                               std::unique_ptr<HostedControl>* control) {
-  std::unique_ptr<HostedControl> created(new HostedControl());
+  std::unique_ptr<HostedControl> created(new (std::nothrow) HostedControl());
+  if (!created) return E_OUTOFMEMORY;
   // A failure half-way leaves nothing behind: the destructor closes what was started.
   const HRESULT hr = created->Activate(clsid, container, box);
   if (FAILED(hr)) return hr;
@@ -19,7 +22,11 @@ HRESULT HostedControl::Create(REFCLSID clsid, HWND container, const RECT& box,
 HRESULT HostedControl::Activate(REFCLSID clsid, HWND container, const RECT& box) {
   HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object_));
   if (FAILED(hr)) return hr;
-  site_.Attach(new ControlSite(container, box));
+  ControlSite* site = new (std::nothrow) ControlSite(container, box);
+  if (!site) return E_OUTOFMEMORY;
+  // mingw's ComPtr::Attach adds a reference of its own: take one, then drop the creation's.
+  site_ = site;
+  site->Release();
   // The site comes first: the web-browser control asks for it before it initialises.
   hr = object_->SetClientSite(site_.Get());
   if (FAILED(hr)) return hr;

@@ -1,29 +1,144 @@
-// The browser window, driven for real under Wine: the open operation, both layouts, Go and
-// Enter, re-activation, re-entry and failures. The web-browser class is treated as the
-// recording stand-in, so every Navigate argument is seen exactly as the window passed it.
+// The browser window driven for real under Wine: first with a recording stand-in for the
+// web-browser control, registered for this apartment under the control's class identifier so the
+// window creates it as it creates the real one, then with the real control.
 #include <gtest/gtest.h>
+#include <ole2.h>
+#include <wrl/client.h>
 
-#include <chrono>
-#include <iostream>
+#include <atomic>
+#include <mutex>
+#include <utility>
 
 #include "browser/frm_browser.h"
-#include "recording_browser.h"
 #include "server/module.h"
 #include "ui_robot.h"
 
 namespace {
 
 using duvisto::BrowserMode;
-using duvisto::OpenBrowserWindow;
 using duvisto::OpenOrder;
+using Microsoft::WRL::ComPtr;
 using robot::TwipsToPixelsX;
 using robot::TwipsToPixelsY;
-using namespace std::chrono_literals;
+using Calls = std::vector<std::wstring>;
 
-// {8856F961-340A-11D0-A96B-00C04FD705A2}
 constexpr CLSID kWebBrowserClsid = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
-// {0B2D1E9C-6F7A-4E59-8C1D-2A3B4C5D6E7F}: registered nowhere.
-constexpr CLSID kUnregisteredClsid = {0x0b2d1e9c, 0x6f7a, 0x4e59, {0x8c, 0x1d, 0x2a, 0x3b, 0x4c, 0x5d, 0x6e, 0x7f}};
+
+// What the stand-in records, read by the tests from their driver thread.
+std::mutex g_lock;
+Calls g_calls;  // per Invoke: Navigate's one BSTR as received, or "<not Navigate(BSTR)>"
+std::atomic<HWND> g_browser{nullptr};  // the in-place window of the last activated stand-in
+std::atomic<int> g_keysOffered{0}, g_liveControls{0};
+HRESULT g_creation = S_OK;  // a failure here fails every CreateInstance
+
+Calls Recorded() {
+  std::lock_guard<std::mutex> hold(g_lock);
+  return g_calls;
+}
+
+#define NOT_USED(name, params) STDMETHODIMP name params override { return E_NOTIMPL; }
+
+class RecordingBrowser final : public IOleObject, public IOleInPlaceObject, public IOleInPlaceActiveObject,
+                               public IDispatch {
+ public:
+  RecordingBrowser() { ++g_liveControls; }
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IOleObject) *object = static_cast<IOleObject*>(this);
+    if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) *object = static_cast<IOleInPlaceObject*>(this);
+    if (riid == IID_IOleInPlaceActiveObject) *object = static_cast<IOleInPlaceActiveObject*>(this);
+    if (riid == IID_IDispatch) *object = static_cast<IDispatch*>(this);
+    return *object ? (AddRef(), S_OK) : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // IOleObject: in-place activation as a plain child window in its box, announced to the frame.
+  STDMETHODIMP SetClientSite(IOleClientSite*) override { return S_OK; }
+  STDMETHODIMP Close(DWORD) override { return InPlaceDeactivate(); }
+  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT box) override {
+    if (verb != OLEIVERB_INPLACEACTIVATE || site == nullptr || box == nullptr) return E_NOTIMPL;
+    ComPtr<IOleInPlaceSite> inPlaceSite;
+    ComPtr<IOleInPlaceUIWindow> document;
+    RECT position{}, clip{};
+    OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo, FALSE, nullptr, nullptr, 0};
+    HRESULT hr = site->QueryInterface(IID_PPV_ARGS(&inPlaceSite));
+    if (SUCCEEDED(hr)) hr = inPlaceSite->GetWindowContext(&frame_, &document, &position, &clip, &frameInfo);
+    if (FAILED(hr)) return hr;
+    window_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_WHITERECT, box->left, box->top,
+                              box->right - box->left, box->bottom - box->top, parent, nullptr, nullptr, nullptr);
+    if ((g_browser = window_) == nullptr) return E_FAIL;
+    return frame_ ? frame_->SetActiveObject(this, L"RecordingBrowser") : S_OK;
+  }
+  NOT_USED(GetClientSite, (IOleClientSite**)) NOT_USED(SetHostNames, (LPCOLESTR, LPCOLESTR))
+  NOT_USED(SetMoniker, (DWORD, IMoniker*)) NOT_USED(GetMoniker, (DWORD, DWORD, IMoniker**))
+  NOT_USED(InitFromData, (IDataObject*, BOOL, DWORD)) NOT_USED(GetClipboardData, (DWORD, IDataObject**))
+  NOT_USED(EnumVerbs, (IEnumOLEVERB**)) NOT_USED(Update, ()) NOT_USED(IsUpToDate, ()) NOT_USED(GetUserClassID, (CLSID*))
+  NOT_USED(GetUserType, (DWORD, LPOLESTR*)) NOT_USED(SetExtent, (DWORD, SIZEL*)) NOT_USED(GetExtent, (DWORD, SIZEL*))
+  NOT_USED(Advise, (IAdviseSink*, DWORD*)) NOT_USED(Unadvise, (DWORD)) NOT_USED(EnumAdvise, (IEnumSTATDATA**))
+  NOT_USED(GetMiscStatus, (DWORD, DWORD*)) NOT_USED(SetColorScheme, (LOGPALETTE*))
+
+  // IOleWindow, IOleInPlaceObject
+  STDMETHODIMP GetWindow(HWND* window) override { return (*window = window_) ? S_OK : E_FAIL; }
+  STDMETHODIMP InPlaceDeactivate() override {
+    if (frame_) std::exchange(frame_, nullptr)->SetActiveObject(nullptr, nullptr);
+    DestroyWindow(std::exchange(window_, nullptr));
+    return S_OK;
+  }
+  STDMETHODIMP SetObjectRects(LPCRECT box, LPCRECT) override {
+    MoveWindow(window_, box->left, box->top, box->right - box->left, box->bottom - box->top, TRUE);
+    return S_OK;
+  }
+  NOT_USED(ContextSensitiveHelp, (BOOL)) NOT_USED(UIDeactivate, ()) NOT_USED(ReactivateAndUndo, ())
+
+  // IOleInPlaceActiveObject: counts the keys it is offered and uses none of them.
+  STDMETHODIMP TranslateAccelerator(LPMSG) override { ++g_keysOffered; return S_FALSE; }
+  NOT_USED(OnFrameWindowActivate, (BOOL)) NOT_USED(OnDocWindowActivate, (BOOL))
+  NOT_USED(ResizeBorder, (LPCRECT, IOleInPlaceUIWindow*, BOOL)) NOT_USED(EnableModeless, (BOOL))
+
+  // IDispatch: only Navigate (104) with one positional BSTR succeeds.
+  NOT_USED(GetTypeInfoCount, (UINT*)) NOT_USED(GetTypeInfo, (UINT, LCID, ITypeInfo**))
+  NOT_USED(GetIDsOfNames, (REFIID, LPOLESTR*, UINT, LCID, DISPID*))
+  STDMETHODIMP Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* args, VARIANT*, EXCEPINFO*,
+                      UINT*) override {
+    const bool navigate = member == 104 /* Navigate */ && flags == DISPATCH_METHOD && args->cArgs == 1 &&
+                          args->cNamedArgs == 0 && args->rgvarg[0].vt == VT_BSTR;
+    const BSTR address = navigate ? args->rgvarg[0].bstrVal : nullptr;
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_calls.push_back(navigate ? std::wstring(address, SysStringLen(address)) : L"<not Navigate(BSTR)>");
+    if (!navigate) return DISP_E_MEMBERNOTFOUND;
+    return g_calls.back().rfind(L"refuse:", 0) == 0 ? E_ACCESSDENIED : S_OK;
+  }
+
+ private:
+  ~RecordingBrowser() { InPlaceDeactivate(); --g_liveControls; }
+
+  ULONG references_ = 1;
+  ComPtr<IOleInPlaceFrame> frame_;
+  HWND window_ = nullptr;
+};
+
+class Factory final : public IClassFactory {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    *object = riid == IID_IUnknown || riid == IID_IClassFactory ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // static
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** object) override {
+    if (FAILED(g_creation)) return g_creation;
+    IOleObject* control = new RecordingBrowser();  // not ComPtr::Attach: mingw's adds a reference
+    const HRESULT hr = control->QueryInterface(riid, object);
+    control->Release();
+    return hr;
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+} g_factory;
 
 constexpr wchar_t kLocal[] = L"Internet browser (local)";
 constexpr wchar_t kLocalAndRemote[] = L"Internet browser (local & remote)";
@@ -33,373 +148,233 @@ constexpr wchar_t kWarning[] =
     L"the URL of a link, right click on the link, click properties, copy the link and paste it after the "
     L"/xnewurl command.";
 
-RECT TwipsBox(int left, int top, int width, int height) {
-  return {TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + width), TwipsToPixelsY(top + height)};
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 std::string Show(const RECT& r) {
-  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
-         std::to_string(r.bottom) + ")";
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
 }
-
-int OuterHeight(HWND window) {
-  const RECT r = robot::WindowRectOnScreen(window);
-  return r.bottom - r.top;
+std::string TwipsBox(int left, int top, int width, int height) {
+  return Show({TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + width), TwipsToPixelsY(top + height)});
 }
+int OuterHeight(HWND window) { const RECT r = robot::WindowRectOnScreen(window); return r.bottom - r.top; }
 
-// <build>/screenshots/<name>-<dpi>dpi.bmp
-std::wstring ScreenshotPath(const wchar_t* name) {
-  wchar_t exe[MAX_PATH];
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring folder(exe);
-  folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\..\\screenshots";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder + L"\\" + name + L"-" + std::to_wstring(TwipsToPixelsY(1440)) + L"dpi.bmp";
-}
+struct Parts { HWND window, address, go, label; };
 
-// The parts of a shown browser window, found the way a user sees them.
-struct Parts {
-  HWND window = nullptr, address = nullptr, go = nullptr, label = nullptr;
-};
-Parts FindParts(HWND window) {
+// The thread's browser window once its activation has laid it out to this outer height.
+Parts WaitForLaidOut(DWORD uiThread, int heightTwips) {
+  const HWND window = robot::WaitForWindow(robot::Owner::Thread(uiThread), L"DuvistoFrmBrowser").value_or(nullptr);
+  EXPECT_TRUE(window && robot::WaitUntil([&] { return OuterHeight(window) == TwipsToPixelsY(heightTwips); }))
+      << "outer height " << OuterHeight(window) << " px, expected " << heightTwips << " twips";
+  if (window == nullptr) return {};
   return {window, robot::FindChild(window, L"Edit", L""), robot::FindChild(window, L"Button", L"GO"),
           robot::FindChild(window, L"Static", kWarning)};
 }
 
-// Waits for the thread's browser window and for its activation to have laid it out.
-std::optional<Parts> WaitForLaidOutWindow(DWORD uiThread, int expectedHeightTwips) {
-  const auto window = robot::WaitForWindow(robot::Owner::Thread(uiThread));
-  if (!window) return std::nullopt;
-  if (!robot::WaitUntil([&] { return OuterHeight(*window) == TwipsToPixelsY(expectedHeightTwips); })) {
-    ADD_FAILURE() << "outer height " << OuterHeight(*window) << ", expected " << TwipsToPixelsY(expectedHeightTwips);
-  }
-  return FindParts(*window);
-}
-
-bool NavigatedTo(const std::vector<std::wstring>& expected) {
-  return robot::WaitUntil([&] { return RecordedNavigations() == expected; });
+testing::AssertionResult NavigatedTo(const Calls& expected) {
+  if (robot::WaitUntil([&] { return Recorded() == expected; })) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "Navigate got " << testing::PrintToString(Recorded());
 }
 
 class BrowserWindow : public testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_EQ(RecordingBrowserRegister(), S_OK); }
-  static void TearDownTestSuite() { RecordingBrowserUnregister(); }
-
   void SetUp() override {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    ASSERT_EQ(CoTreatAsClass(kWebBrowserClsid, kRecordingBrowserClsid), S_OK);
-    RecordingBrowserClear();
+    g_calls.clear();
+    g_keysOffered = 0;
+    g_creation = S_OK;
+    ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_),
+              S_OK);
   }
   void TearDown() override {
-    CoTreatAsClass(kWebBrowserClsid, CLSID_NULL);
+    CoRevokeClassObject(cookie_);
     EXPECT_FALSE(duvisto::ModuleInUse()) << "a window is still loaded";
-    EXPECT_EQ(RecordingBrowserLiveObjects(), 0) << "the control was not released";
-    EXPECT_EQ(RecordingBrowserRejectedCalls(), 0);
+    EXPECT_EQ(g_liveControls, 0) << "the control was not released";
     CoUninitialize();
   }
 
-  // Opens the window on this thread and runs `driver` against it; the open must return S_OK,
-  // and only after the driver has closed the window.
-  void OpenAndDrive(BrowserMode mode, const std::wstring& address, OpenOrder order,
-                    const std::function<void(DWORD uiThread)>& driver) {
+  // The open operation on this thread while `driver` works the window from another.
+  HRESULT Open(BrowserMode mode, const std::wstring& address, OpenOrder order,
+               const std::function<void(DWORD uiThread)>& driver) {
     HRESULT result = E_PENDING;
-    const auto run = robot::RunDriven(
-        [&] {
-          opened_ = std::chrono::steady_clock::now();
-          returned_ = false;
-          result = OpenBrowserWindow(mode, address, order);
-          returned_ = true;
-        },
-        driver);
-    EXPECT_TRUE(run.callReturnedInTime) << "the window had to be closed by force";
-    EXPECT_EQ(result, S_OK);
+    returned_ = false;
+    const auto open = [&] {
+      result = duvisto::OpenBrowserWindow(mode, address, order);
+      returned_ = true;
+    };
+    EXPECT_TRUE(robot::RunDriven(open, driver).callReturnedInTime) << "the window had to be closed by force";
+    return result;
   }
-
-  // Closes the window after checking that the open call is still waiting for that.
+  // Closes the window with the close box, after checking that the open call still waits for that.
   void CloseWindow(HWND window) {
-    EXPECT_FALSE(robot::WaitUntil([&] { return returned_.load(); }, 300ms)) << "open returned while shown";
+    EXPECT_FALSE(robot::WaitUntil([&] { return returned_.load(); }, std::chrono::milliseconds(300)))
+        << "open returned while shown";
     EXPECT_TRUE(duvisto::ModuleInUse()) << "a loaded window holds the module";
     EXPECT_TRUE(robot::CloseAndWait(window));
   }
 
-  std::chrono::steady_clock::time_point opened_;
   std::atomic<bool> returned_{false};
+  DWORD cookie_ = 0;
 };
 
-TEST_F(BrowserWindow, LocalAndRemoteShowsTheWarningWithAddressAndGoDisabled) {
-  OpenAndDrive(BrowserMode::LocalAndRemote, L"  www.example.com/a b ", OpenOrder::NavigateThenCaption, [&](DWORD ui) {
-    EXPECT_TRUE(robot::WaitForWindow(robot::Owner::Thread(ui)));
-    const auto took = std::chrono::steady_clock::now() - opened_;
-    std::cout << "open to visible: " << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
-              << " ms\n";
-    const auto parts = WaitForLaidOutWindow(ui, 9630);
-    ASSERT_TRUE(parts && parts->address && parts->go && parts->label);
-    const HWND window = parts->window;
+// An active window of the thread, made by this module (as the plug-in's own) or not (the host's).
+HWND ActiveWindow(HINSTANCE module) {
+  const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr, module, nullptr);
+  SetActiveWindow(window);
+  return window;
+}
 
-    EXPECT_EQ(robot::WindowText(window), kLocalAndRemote);
-    const LONG style = GetWindowLongW(window, GWL_STYLE);
-    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
-    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
-    EXPECT_EQ(GetMenu(window), nullptr);
-    EXPECT_EQ(robot::ClientRectOf(window).right, TwipsToPixelsX(10965)) << "width kept from creation";
-
-    EXPECT_TRUE(SameRect(robot::ChildRectInClient(parts->address), TwipsBox(120, 8160, 9855, 345)))
-        << Show(robot::ChildRectInClient(parts->address));
-    EXPECT_TRUE(SameRect(robot::ChildRectInClient(parts->go), TwipsBox(10080, 8160, 735, 345)));
-    EXPECT_TRUE(SameRect(robot::ChildRectInClient(parts->label), TwipsBox(120, 8520, 10815, 615)));
-    EXPECT_TRUE(SameRect(robot::ChildRectInClient(RecordingBrowserWindow()), TwipsBox(0, 0, 10935, 8055)))
-        << Show(robot::ChildRectInClient(RecordingBrowserWindow()));
-    EXPECT_EQ(GetParent(RecordingBrowserWindow()), window);
-
-    EXPECT_FALSE(IsWindowEnabled(parts->address));
-    EXPECT_FALSE(IsWindowEnabled(parts->go));
-    EXPECT_TRUE(IsWindowEnabled(RecordingBrowserWindow())) << "links in the page can still be followed";
-    EXPECT_EQ(robot::WindowText(parts->address), L"") << "the address box is not filled in";
-    EXPECT_LE(robot::ChildRectInClient(parts->label).bottom, robot::ClientRectOf(window).bottom)
-        << "warning fully visible";
-    EXPECT_TRUE(NavigatedTo({L"  www.example.com/a b "})) << "passed unchanged";
-
-    std::vector<HWND> tabOrder;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      tabOrder.push_back(child);
+TEST_F(BrowserWindow, LaysOutBothModesAndNavigatesOnGoAndEnter) {
+  const HWND host = ActiveWindow(nullptr);
+  const auto remote = [&](DWORD ui) {
+    const Parts p = WaitForLaidOut(ui, 9630);
+    ASSERT_TRUE(p.address && p.go && p.label);
+    const HWND browser = g_browser.load();
+    EXPECT_EQ(GetWindow(p.window, GW_OWNER), nullptr) << "the host's window owns nothing";
+    EXPECT_TRUE(TwipsToPixelsY(1440) != 96 || OuterHeight(p.window) == 642) << "15 twips a pixel at 96 DPI";
+    EXPECT_EQ(robot::WindowText(p.window), kLocalAndRemote);
+    const LONG frame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    EXPECT_EQ(GetWindowLongW(p.window, GWL_STYLE) & frame, WS_CAPTION | WS_SYSMENU);
+    EXPECT_EQ(GetMenu(p.window), nullptr);
+    EXPECT_EQ(robot::ClientRectOf(p.window).right, TwipsToPixelsX(10965)) << "width kept from creation";
+    // Boxes in tab order, which is the order of the child windows.
+    const std::pair<HWND, std::string> boxes[] = {{browser, TwipsBox(0, 0, 10935, 8055)},
+                                                  {p.address, TwipsBox(120, 8160, 9855, 345)},
+                                                  {p.go, TwipsBox(10080, 8160, 735, 345)},
+                                                  {p.label, TwipsBox(120, 8520, 10815, 615)}};
+    HWND child = GetWindow(p.window, GW_CHILD);
+    for (const auto& [control, box] : boxes) {
+      EXPECT_EQ(child, control) << "tab order";
+      EXPECT_EQ(Show(robot::ChildRectInClient(control)), box);
+      child = GetWindow(child, GW_HWNDNEXT);
     }
-    EXPECT_EQ(tabOrder, (std::vector<HWND>{RecordingBrowserWindow(), parts->address, parts->go, parts->label}));
-
+    EXPECT_FALSE(IsWindowEnabled(p.address) || IsWindowEnabled(p.go));
+    EXPECT_TRUE(IsWindowEnabled(browser)) << "links in the page can still be followed";
+    EXPECT_EQ(robot::WindowText(p.address), L"");
+    EXPECT_LE(robot::ChildRectInClient(p.label).bottom, robot::ClientRectOf(p.window).bottom) << "warning shown";
+    EXPECT_TRUE(NavigatedTo({L"  www.example.com/a b "})) << "passed unchanged";
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(parts->address, WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(p.address, WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
     EXPECT_EQ(font.lfHeight, -MulDiv(12, TwipsToPixelsY(1440), 72));
-    EXPECT_EQ(font.lfWeight, FW_NORMAL);
-    EXPECT_EQ(font.lfCharSet, ANSI_CHARSET);
-    EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+    EXPECT_FALSE(font.lfWeight != FW_NORMAL || font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+    const std::unique_ptr<HDC__, decltype(&DeleteDC)> dc(CreateCompatibleDC(nullptr), &DeleteDC);
+    SendMessageW(p.window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(p.label));
+    EXPECT_EQ(GetTextColor(dc.get()), RGB(255, 0, 0)) << "the warning is red";
 
-    HDC dc = CreateCompatibleDC(nullptr);
-    SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(parts->label));
-    EXPECT_EQ(GetTextColor(dc), RGB(255, 0, 0)) << "the warning is red";
-    DeleteDC(dc);
-
-    robot::SaveScreenshot(window, ScreenshotPath(L"browser-remote-standin"));
-    CloseWindow(window);
-  });
-}
-
-TEST_F(BrowserWindow, LocalHidesTheWarningAndGoAndEnterNavigateToTheTypedText) {
-  OpenAndDrive(BrowserMode::Local, L"", OpenOrder::CaptionThenNavigate, [&](DWORD ui) {
-    const auto parts = WaitForLaidOutWindow(ui, 9015);
-    ASSERT_TRUE(parts && parts->address && parts->go && parts->label);
-    EXPECT_EQ(robot::WindowText(parts->window), kLocal);
-    const RECT label = robot::ChildRectInClient(parts->label);
-    const LONG clientBottom = robot::ClientRectOf(parts->window).bottom;
-    EXPECT_TRUE(label.top < clientBottom && clientBottom < label.bottom) << "warning cut off, not gone";
-    EXPECT_TRUE(IsWindowEnabled(parts->address));
-    EXPECT_TRUE(IsWindowEnabled(parts->go));
-    EXPECT_TRUE(NavigatedTo({L""})) << "an empty address is navigated to as it is";
-    EXPECT_EQ(robot::FocusedWindow(ui), RecordingBrowserWindow()) << "the first control has the focus";
-
-    // Keys inside the page are the control's; the window's dialog keys do not take them.
-    robot::PostKey(RecordingBrowserWindow(), VK_TAB);
-    EXPECT_TRUE(robot::WaitUntil([] { return RecordingBrowserKeysOffered() >= 2; }));
-    EXPECT_EQ(robot::FocusedWindow(ui), RecordingBrowserWindow());
-
-    robot::SetText(parts->address, L"http://typed.example/");
-    robot::PressButton(parts->window, GetDlgCtrlID(parts->go));
-    EXPECT_TRUE(NavigatedTo({L"", L"http://typed.example/"}));
-
-    // A click puts the focus into the address box; Enter there is Go, Tab moves on to Go.
-    PostMessageW(parts->address, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageW(parts->address, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == parts->address; }));
-    robot::SetText(parts->address, L"enter.example");
-    robot::PostKey(parts->address, VK_RETURN);
-    EXPECT_TRUE(NavigatedTo({L"", L"http://typed.example/", L"enter.example"}));
-    robot::PostKey(parts->address, VK_TAB);
-    EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == parts->go; }));
-
-    robot::SetText(parts->address, L"");
-    robot::PressButton(parts->window, GetDlgCtrlID(parts->go));
-    EXPECT_TRUE(NavigatedTo({L"", L"http://typed.example/", L"enter.example", L""}));
-    EXPECT_EQ(robot::WindowText(parts->window), kLocal) << "Go touches nothing else";
-
-    robot::SaveScreenshot(parts->window, ScreenshotPath(L"browser-local-standin"));
-    CloseWindow(parts->window);
-  });
-}
-
-TEST_F(BrowserWindow, WindowClosedInLocalAndRemoteModeComesBackLocalAndUsable) {
-  OpenAndDrive(BrowserMode::LocalAndRemote, L"first", OpenOrder::CaptionThenNavigate, [&](DWORD ui) {
-    const auto parts = WaitForLaidOutWindow(ui, 9630);
-    ASSERT_TRUE(parts && parts->address);
-    EXPECT_FALSE(IsWindowEnabled(parts->address));
-    CloseWindow(parts->window);
-  });
-  OpenAndDrive(BrowserMode::Local, L"second", OpenOrder::NavigateThenCaption, [&](DWORD ui) {
-    const auto parts = WaitForLaidOutWindow(ui, 9015);
-    ASSERT_TRUE(parts && parts->address && parts->go);
-    EXPECT_TRUE(IsWindowEnabled(parts->address));
-    EXPECT_TRUE(IsWindowEnabled(parts->go));
-    EXPECT_EQ(robot::WindowText(parts->address), L"");
-    CloseWindow(parts->window);
-  });
-  EXPECT_EQ(RecordedNavigations(), (std::vector<std::wstring>{L"first", L"second"}));
-}
-
-TEST_F(BrowserWindow, EachActivationLaysOutFromTheExactCaption) {
-  OpenAndDrive(BrowserMode::LocalAndRemote, L"x", OpenOrder::CaptionThenNavigate, [&](DWORD ui) {
-    const auto parts = WaitForLaidOutWindow(ui, 9630);
-    ASSERT_TRUE(parts && parts->address && parts->go);
-    const RECT before = robot::WindowRectOnScreen(parts->window);
-    for (const wchar_t* caption : {L"Internet browser (Local & Remote)", L"Internet browser (local & remote) ",
-                                   L"internet browser (local & remote)", kLocal}) {
-      robot::SetText(parts->window, caption);
-      ASSERT_TRUE(robot::Reactivate(parts->window));
-      EXPECT_TRUE(robot::WaitUntil([&] { return OuterHeight(parts->window) == TwipsToPixelsY(9015); }))
-          << "caption " << testing::PrintToString(std::wstring(caption));
-      EXPECT_FALSE(IsWindowEnabled(parts->address)) << "never enabled again";
-      EXPECT_FALSE(IsWindowEnabled(parts->go));
-      robot::SetText(parts->window, kLocalAndRemote);
-      ASSERT_TRUE(robot::Reactivate(parts->window));
-      EXPECT_TRUE(robot::WaitUntil([&] { return OuterHeight(parts->window) == TwipsToPixelsY(9630); }));
+    // Every activation lays out from the exact caption, keeps position and width, enables nothing.
+    const RECT before = robot::WindowRectOnScreen(p.window);
+    const auto activateWith = [&](const wchar_t* caption) {
+      robot::SetText(p.window, caption);
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutW(p.window, WM_ACTIVATE, WA_ACTIVE, 0, SMTO_NORMAL, 5000, &ignored);
+      return OuterHeight(p.window);
+    };
+    for (const wchar_t* caption :  // every caption but the exact local-and-remote one gives the short layout
+         {L"Internet browser (Local & Remote)", L"Internet browser (local & remote) ", kLocal}) {
+      EXPECT_EQ(activateWith(caption), TwipsToPixelsY(9015)) << testing::PrintToString(caption);
+      EXPECT_FALSE(IsWindowEnabled(p.address) || IsWindowEnabled(p.go));
+      EXPECT_EQ(activateWith(kLocalAndRemote), TwipsToPixelsY(9630));
     }
-    const RECT after = robot::WindowRectOnScreen(parts->window);
-    EXPECT_TRUE(before.left == after.left && before.top == after.top && before.right == after.right)
-        << "position and width stay";
-    CloseWindow(parts->window);
-  });
-}
-
-// A window of the UI thread that opens the browser window again from the modal loop, as the
-// host does when a command comes in while the window is shown.
-struct Reentry {
-  static constexpr UINT kOpen = WM_APP + 1;
-  static inline HRESULT result = E_PENDING;
-  static inline std::atomic<bool> returned{false};
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != kOpen) return DefWindowProcW(window, message, wParam, lParam);
-    result = OpenBrowserWindow(BrowserMode::Local, L"nested", OpenOrder::CaptionThenNavigate);
-    returned = true;
-    return 0;
-  }
-};
-
-TEST_F(BrowserWindow, OpenFromTheModalLoopActsOnTheShownWindow) {
-  WNDCLASSW reentryClass{};
-  reentryClass.lpfnWndProc = Reentry::Proc;
-  reentryClass.hInstance = GetModuleHandleW(nullptr);
-  reentryClass.lpszClassName = L"BrowserReentry";
-  RegisterClassW(&reentryClass);
-  HWND host = CreateWindowExW(0, L"BrowserReentry", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  ASSERT_NE(host, nullptr);
-  Reentry::returned = false;
-
-  OpenAndDrive(BrowserMode::LocalAndRemote, L"outer", OpenOrder::CaptionThenNavigate, [&](DWORD ui) {
-    const auto parts = WaitForLaidOutWindow(ui, 9630);
-    ASSERT_TRUE(parts);
-    PostMessageW(host, Reentry::kOpen, 0, 0);
-    EXPECT_TRUE(NavigatedTo({L"outer", L"nested"}));
-    EXPECT_TRUE(robot::WaitUntil([&] { return robot::WindowText(parts->window) == kLocal; }));
-    EXPECT_EQ(robot::TopLevelWindows(robot::Owner::Thread(ui)), std::vector<HWND>{parts->window})
-        << "no second window";
-    EXPECT_FALSE(Reentry::returned);
-    CloseWindow(parts->window);
-    EXPECT_TRUE(robot::WaitUntil([] { return Reentry::returned.load(); }));
-  });
-  EXPECT_EQ(Reentry::result, S_OK);
+    const RECT after = robot::WindowRectOnScreen(p.window);
+    EXPECT_TRUE(before.left == after.left && before.top == after.top && before.right == after.right);
+    CloseWindow(p.window);
+  };
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"  www.example.com/a b ", OpenOrder::NavigateThenCaption, remote), S_OK);
   DestroyWindow(host);
-}
+  const HWND own = ActiveWindow(GetModuleHandleW(nullptr));
 
-TEST_F(BrowserWindow, IsOwnedByThePluginsActiveWindowOnly) {
-  // A window of this module (the plug-in's own) is active: it owns the browser window and is
-  // disabled while that is shown.
-  HWND own = CreateWindowExW(0, L"STATIC", L"own", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-  ASSERT_NE(own, nullptr);
-  SetActiveWindow(own);
-  OpenAndDrive(BrowserMode::Local, L"owned", OpenOrder::CaptionThenNavigate, [&](DWORD ui) {
-    const auto window = robot::WaitForWindow(robot::Owner::Thread(ui), nullptr, robot::kDefaultWait, {own});
-    ASSERT_TRUE(window);
-    EXPECT_EQ(GetWindow(*window, GW_OWNER), own);
+  const auto local = [&](DWORD ui) {
+    const Parts p = WaitForLaidOut(ui, 9015);
+    ASSERT_TRUE(p.address && p.go && p.label);
+    const HWND browser = g_browser.load();
+    EXPECT_EQ(GetWindow(p.window, GW_OWNER), own) << "the plug-in's own active window owns it";
     EXPECT_FALSE(IsWindowEnabled(own));
-    CloseWindow(*window);
-  });
+    EXPECT_EQ(robot::WindowText(p.window), kLocal);
+    const RECT label = robot::ChildRectInClient(p.label);
+    const LONG clientBottom = robot::ClientRectOf(p.window).bottom;
+    EXPECT_TRUE(label.top < clientBottom && clientBottom < label.bottom) << "warning cut off";
+    EXPECT_TRUE(IsWindowEnabled(p.address) && IsWindowEnabled(p.go)) << "enabled again";
+    Calls expected = {L"  www.example.com/a b ", L""};
+    EXPECT_TRUE(NavigatedTo(expected)) << "the empty address too";
+    EXPECT_EQ(robot::FocusedWindow(ui), browser) << "the first control has the focus";
+    // Keys inside the page are offered to the control, not taken as the window's dialog keys.
+    robot::PostKey(browser, VK_TAB);
+    EXPECT_TRUE(robot::WaitUntil([] { return g_keysOffered >= 2; }));
+    EXPECT_EQ(robot::FocusedWindow(ui), browser);
+    // A click puts the focus into the address box, where Enter is Go and Tab moves on to Go.
+    PostMessageW(p.address, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(p.address, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == p.address; }));
+    const auto navigateBy = [&](bool enter) {
+      for (const std::wstring typed : {L"http://typed.example/a b", L""}) {
+        robot::SetText(p.address, typed);
+        enter ? robot::PostKey(p.address, VK_RETURN) : (void)robot::PressButton(p.window, GetDlgCtrlID(p.go));
+        expected.push_back(typed);
+        EXPECT_TRUE(NavigatedTo(expected)) << (enter ? "Enter" : "Go");
+      }
+    };
+    navigateBy(true);  // before Go is pressed, which takes the focus
+    robot::PostKey(p.address, VK_TAB);
+    EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == p.go; }));
+    navigateBy(false);
+    EXPECT_EQ(robot::WindowText(p.window), kLocal) << "Go touches nothing else";
+    CloseWindow(p.window);
+  };
+  EXPECT_EQ(Open(BrowserMode::Local, L"", OpenOrder::CaptionThenNavigate, local), S_OK);
   EXPECT_TRUE(IsWindowEnabled(own));
   DestroyWindow(own);
-
-  // The host's window is not the plug-in's: no owner.
-  HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
-                              nullptr, nullptr);
-  ASSERT_NE(host, nullptr);
-  SetActiveWindow(host);
-  OpenAndDrive(BrowserMode::Local, L"not owned", OpenOrder::CaptionThenNavigate, [&](DWORD ui) {
-    const auto window = robot::WaitForWindow(robot::Owner::Thread(ui), nullptr, robot::kDefaultWait, {host});
-    ASSERT_TRUE(window);
-    EXPECT_EQ(GetWindow(*window, GW_OWNER), nullptr);
-    CloseWindow(*window);
-  });
-  DestroyWindow(host);
 }
 
-TEST_F(BrowserWindow, FailingStepsEndTheOpenAndLeaveWhatWasDone) {
-  // Navigate fails: the window stays loaded with its new caption, not shown.
-  HRESULT result = S_OK;
-  auto run = robot::RunDriven(
-      [&] { result = OpenBrowserWindow(BrowserMode::Local, L"refuse:this", OpenOrder::CaptionThenNavigate); },
-      [](DWORD) {}, 5s);
-  EXPECT_TRUE(run.callReturnedInTime);
-  EXPECT_EQ(result, E_ACCESSDENIED);
-  EXPECT_TRUE(duvisto::ModuleInUse()) << "still loaded";
-  // The next open goes on with the loaded window.
-  OpenAndDrive(BrowserMode::LocalAndRemote, L"next", OpenOrder::NavigateThenCaption, [&](DWORD ui) {
-    const auto parts = WaitForLaidOutWindow(ui, 9630);
-    ASSERT_TRUE(parts);
-    EXPECT_EQ(robot::WindowText(parts->window), kLocalAndRemote);
-    CloseWindow(parts->window);
-  });
-  EXPECT_EQ(RecordedNavigations(), (std::vector<std::wstring>{L"refuse:this", L"next"}));
+HRESULT g_nestedResult = E_PENDING;
+std::atomic<bool> g_nestedReturned{false};
 
-  // The control cannot be created: the load fails and nothing is left loaded or shown.
-  ASSERT_EQ(CoTreatAsClass(kWebBrowserClsid, kUnregisteredClsid), S_OK);
-  run = robot::RunDriven(
-      [&] { result = OpenBrowserWindow(BrowserMode::Local, L"x", OpenOrder::CaptionThenNavigate); }, [](DWORD) {},
-      5s);
-  EXPECT_TRUE(run.callReturnedInTime);
-  EXPECT_TRUE(FAILED(result));
-  EXPECT_TRUE(robot::TopLevelWindows(robot::Owner::Thread(GetCurrentThreadId())).empty());
+// An open request arriving through the modal loop, as the host's commands do.
+void CALLBACK OpenAgain(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_nestedResult = duvisto::OpenBrowserWindow(BrowserMode::Local, L"nested", OpenOrder::CaptionThenNavigate);
+  g_nestedReturned = true;
+}
+
+TEST_F(BrowserWindow, OpenFromTheModalLoopActsOnTheShownWindow) {
+  ASSERT_NE(SetTimer(nullptr, 0, 200, OpenAgain), 0u);
+  const auto driver = [&](DWORD ui) {
+    const HWND window = robot::WaitForWindow(robot::Owner::Thread(ui)).value_or(nullptr);
+    EXPECT_TRUE(NavigatedTo({L"outer", L"nested"}));
+    EXPECT_TRUE(robot::WaitUntil([&] { return robot::WindowText(window) == kLocal; }));
+    EXPECT_EQ(robot::TopLevelWindows(robot::Owner::Thread(ui)), std::vector<HWND>{window}) << "one window";
+    EXPECT_FALSE(g_nestedReturned);
+    CloseWindow(window);
+    EXPECT_TRUE(robot::WaitUntil([] { return g_nestedReturned.load(); }));
+  };
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"outer", OpenOrder::CaptionThenNavigate, driver), S_OK);
+  EXPECT_EQ(g_nestedResult, S_OK);
+}
+
+TEST_F(BrowserWindow, AFailingStepEndsTheOpenAndLeavesWhatWasDone) {
+  // Navigate fails: the window stays loaded, not shown, and the next open goes on with it.
+  const auto none = [](DWORD) {};
+  EXPECT_EQ(Open(BrowserMode::Local, L"refuse:this", OpenOrder::CaptionThenNavigate, none), E_ACCESSDENIED);
+  EXPECT_TRUE(duvisto::ModuleInUse() && robot::TopLevelWindows(robot::Owner::Thread(GetCurrentThreadId())).empty());
+  const auto close = [&](DWORD ui) { CloseWindow(WaitForLaidOut(ui, 9630).window); };
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"next", OpenOrder::NavigateThenCaption, close), S_OK);
+  EXPECT_TRUE(NavigatedTo({L"refuse:this", L"next"}));
+  // The control cannot be created: the load fails and leaves nothing loaded.
+  g_creation = REGDB_E_CLASSNOTREG;
+  EXPECT_EQ(Open(BrowserMode::Local, L"x", OpenOrder::CaptionThenNavigate, none), REGDB_E_CLASSNOTREG);
 }
 
 // The platform's own control, as production runs it (no page renders without Gecko).
-TEST(RealBrowserControl, IsHostedInPlaceInItsBox) {
-  ASSERT_EQ(CoInitialize(nullptr), S_OK);
-  std::cout << "display: " << TwipsToPixelsX(1440) << " x " << TwipsToPixelsY(1440) << " DPI\n";
-  for (const BrowserMode mode : {BrowserMode::LocalAndRemote, BrowserMode::Local}) {
-    const bool remote = mode == BrowserMode::LocalAndRemote;
-    HRESULT result = E_PENDING;
-    const auto opened = std::chrono::steady_clock::now();
-    const auto run = robot::RunDriven([&] { result = OpenBrowserWindow(mode, L"about:blank", OpenOrder::CaptionThenNavigate); },
-                                      [&](DWORD ui) {
-                                        const auto parts = WaitForLaidOutWindow(ui, remote ? 9630 : 9015);
-                                        std::cout << "open to laid out (real control): "
-                                                  << std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                         std::chrono::steady_clock::now() - opened)
-                                                         .count()
-                                                  << " ms\n";
-                                        ASSERT_TRUE(parts);
-                                        HWND control = robot::FindChild(parts->window, L"Shell Embedding", L"");
-                                        ASSERT_NE(control, nullptr);
-                                        EXPECT_TRUE(SameRect(robot::ChildRectInClient(control),
-                                                             TwipsBox(0, 0, 10935, 8055)));
-                                        robot::SaveScreenshot(parts->window,
-                                                              ScreenshotPath(remote ? L"browser-remote"
-                                                                                    : L"browser-local"));
-                                        EXPECT_TRUE(robot::CloseAndWait(parts->window));
-                                      });
-    EXPECT_TRUE(run.callReturnedInTime);
-    EXPECT_EQ(result, S_OK);
+TEST_F(BrowserWindow, HostsTheRealControlInPlaceInItsBox) {
+  CoRevokeClassObject(cookie_);
+  for (const bool remote : {true, false}) {
+    const auto driver = [&](DWORD ui) {
+      const HWND window = WaitForLaidOut(ui, remote ? 9630 : 9015).window;
+      const HWND control = robot::FindChild(window, L"Shell Embedding", L"");
+      EXPECT_EQ(Show(robot::ChildRectInClient(control)), TwipsBox(0, 0, 10935, 8055)) << "the real control";
+      CloseWindow(window);
+    };
+    const auto mode = remote ? BrowserMode::LocalAndRemote : BrowserMode::Local;
+    EXPECT_EQ(Open(mode, L"about:blank", OpenOrder::CaptionThenNavigate, driver), S_OK);
   }
-  EXPECT_FALSE(duvisto::ModuleInUse());
-  CoUninitialize();
 }
 
 }  // namespace

@@ -1,149 +1,117 @@
-// Two users chatting through host.exe with the real Duvisto.dll, each scenario checked on the
-// transcript the host prints.
+// Two users chatting through host.exe with the real Duvisto.dll. Each scenario file is one case:
+// the lines to run and, in "#" lines the host skips, its setup and the transcript to expect:
+//   #plugins NAME=PROGID...  the registered plug-ins (default Duvisto=Duvisto.Browse)
+//   #key PATH NAME=TEXT...   other HKEY_LOCAL_MACHINE values for the run (=TEXT: the default value)
+//   #args ARGS               host.exe's options before the file (default --pause 100); #exit N (default 0)
+//   #> TEXT                  a later line contains TEXT      #+ TEXT  the very next line does
+//   #N TEXT                  exactly N lines contain TEXT
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <list>
+#include <sstream>
 
 #include "host_run.h"
 
 namespace e2e {
 namespace {
 
-constexpr char kAnswerDisabled[] =
-    "I have Messenger Plus! and morvane12's Duvisto plug-in (v1.0.0). My remote browsing status is \\x02disabled.";
-constexpr char kAnswerEnabled[] =
-    "I have Messenger Plus! and morvane12's Duvisto plug-in (v1.0.0). My remote browsing status is \\x02enabled.";
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-class Conversation : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ASSERT_EQ(RunRegsvr32(L"/s \"" + BesideTestProgram(L"Duvisto.dll") + L"\""), 0);
-  }
-  void SetUp() override { ASSERT_TRUE(plugins_.Set({{L"Duvisto", L"Duvisto.Browse"}})); }
-
-  RegistryValues plugins_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vendaro\\MsgPlus2\\RegisteredPlugins"};
+struct Case {
+  std::vector<std::pair<std::wstring, RegValues>> keys{
+      {L"SOFTWARE\\Vendaro\\MsgPlus2\\RegisteredPlugins", {{L"Duvisto", L"Duvisto.Browse"}}}};
+  std::wstring options = L"--pause 100";
+  int exitCode = 0;
+  std::vector<std::pair<std::string, std::string>> checks;  // marker (">", "+" or a count), text
 };
 
-TEST_F(Conversation, PushOpensThePartnersBrowserAfterThePusherClosesAndTheEchoIsSwallowed) {
-  HostRun run = RunScenario(L"push.txt");
-  ASSERT_EQ(run.exitCode, 0) << run.Text();
-  for (const char* address : {"https://example.com", "https://example.org/second"}) {
-    const std::string url(address);
-    EXPECT_TRUE(InOrder(run, {
-        "A> /xnewurl " + url,
-        "[A] box \"Duvisto\" (information): If your contact has Duvisto and if it's enabled",
-        "[A] window \"Internet browser (local & remote)\": address box \"\" disabled, GO disabled",
-        "[A] robot closes the window",
-        "[A] Duvisto.ParseCommand -> True, sResult \"\\tbrows" + url + "\"",
-        "[A] Duvisto.ReceiveNotify(\"brows\", \"" + url + "\", \"a@example.com\") [own notification]",
-        "[A] Duvisto.ReceiveNotify -> False, sTextToSend \"\"",
-        "[B] notification brows from a@example.com: " + url,
-        "[B] Duvisto.ReceiveNotify -> True, sTextToSend \"/xsurfak47 " + url + "\"",
-        "[B] Duvisto.ParseCommand(\"/xsurfak47\", \"" + url + "\")",
-        "[B] window \"Internet browser (local & remote)\": address box \"\" disabled, GO disabled, warning shown",
-        "[B] Duvisto.ParseCommand -> True, sResult \"\"",
-    }));
+Case ReadCase(const std::string& path) {
+  Case c;
+  std::ifstream file(path);
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() < 3 || line[0] != '#' || line[1] == ' ') continue;
+    const size_t blank = std::min(line.find(' '), line.size());
+    const std::string word = line.substr(1, blank - 1);
+    std::istringstream rest(line.substr(std::min(blank + 1, line.size())));
+    if (word == "key" || word == "plugins") {
+      std::string key;
+      if (word == "key") rest >> key;
+      RegValues& values = key.empty() ? c.keys[0].second : c.keys.emplace_back(Wide(key), RegValues()).second;
+      values.clear();
+      for (std::string value; rest >> value;) {
+        values.emplace_back(Wide(value.substr(0, value.find('='))), Wide(value.substr(value.find('=') + 1)));
+      }
+    } else if (word == "args") {
+      c.options = Wide(rest.str());
+    } else if (word == "exit") {
+      rest >> c.exitCode;
+    } else {
+      c.checks.emplace_back(word, rest.str());
+    }
   }
-  // The push never shows as a chat line, and B's opening sends nothing back.
-  EXPECT_EQ(CountLines(run, "chat from"), 0) << run.Text();
-  EXPECT_EQ(CountLines(run, "[B] sends"), 0) << run.Text();
+  return c;
 }
 
-TEST_F(Conversation, StatusCheckIsAnsweredByThePartnersPluginAsAChatLine) {
-  HostRun run = RunScenario(L"status_check.txt");
-  ASSERT_EQ(run.exitCode, 0) << run.Text();
-  EXPECT_TRUE(InOrder(run, {
-      "A> /xbchkcontact",
-      "[A] sends notification check: I would like to check your status of remote browsing.",
-      "[B] notification check from a@example.com: I would like to check",
-      std::string("[B] sends: ") + kAnswerDisabled,
-      std::string("[A] chat from B: ") + kAnswerDisabled,
-      "B> /xbenable",
-      "A> /xbchkcontact",
-      std::string("[A] chat from B: ") + kAnswerEnabled,
-      "B> /xbchkcontact",
-      std::string("[B] chat from A: ") + kAnswerDisabled,
-  }));
-  // The asker's own plug-in also answers its echo; that answer must not be sent.
-  EXPECT_EQ(CountLines(run, "drops the text to send"), 3) << run.Text();
-  EXPECT_EQ(CountLines(run, "[A] sends: I have"), 1) << run.Text();
-}
-
-TEST_F(Conversation, PartnerWithRemoteBrowsingDisabledConsumesThePushAndOpensNothing) {
-  HostRun run = RunScenario(L"partner_disabled.txt");
-  ASSERT_EQ(run.exitCode, 0) << run.Text();
-  EXPECT_TRUE(InOrder(run, {
-      "A> /xnewurl https://example.com",
-      "[B] notification brows from a@example.com: https://example.com",
-      "[B] Duvisto.ReceiveNotify -> True, sTextToSend \"\"",
-      "B> /xbdisable",
-      "[B] box \"Duvisto\" (no icon): You have disabled your remote browsing.",
-      "A> /xnewurl https://example.org",
-      "[B] notification brows from a@example.com: https://example.org",
-      "[B] Duvisto.ReceiveNotify -> True, sTextToSend \"\"",
-  }));
-  EXPECT_EQ(CountLines(run, "[B] window"), 0) << run.Text();
-  EXPECT_EQ(CountLines(run, "[B] chat from"), 0) << run.Text();
-}
-
-TEST_F(Conversation, PartnerWithoutThePluginJustSeesChatLines) {
-  HostRun run = RunScenario(L"partner_without_plugin.txt");
-  ASSERT_EQ(run.exitCode, 0) << run.Text();
-  EXPECT_EQ(CountLines(run, "[B] b@example.com signs in without plug-ins"), 1) << run.Text();
-  EXPECT_TRUE(InOrder(run, {
-      "[B] chat from A: \\tcheckI would like to check your status of remote browsing.",
-      "A> /xnewurl https://example.com",
-      "[A] robot closes the window",
-      "[B] chat from A: \\tbrowshttps://example.com",
-      "B> hello",
-      "[A] chat from B: hello",
-      "B> /xbenable",
-      "[A] chat from B: /xbenable",
-  }));
-  EXPECT_EQ(CountLines(run, "[A] chat from B: I have"), 0) << "nobody can answer the check\n" << run.Text();
-  EXPECT_EQ(CountLines(run, "[B] Duvisto."), 0) << run.Text();
-  EXPECT_EQ(CountLines(run, "[B] box") + CountLines(run, "[B] window"), 0) << run.Text();
-}
-
-TEST_F(Conversation, PushesThatAreNotPlainWebAddressesAreRefused) {
-  HostRun run = RunScenario(L"hostile_push.txt");
-  ASSERT_EQ(run.exitCode, 0) << run.Text();
-  // As the transcript shows them: control characters escaped, backslashes as they are.
-  for (const char* payload : {"file:///C:/Windows/win.ini", "javascript:alert(1)", "\\\\server\\share\\page.html",
-                              "C:\\Windows\\win.ini", "https://example.com/\\n/xbdisable",
-                              "https://example.com/\\u2028/xbdisable", "vbscript:msgbox(1)"}) {
-    size_t call = FindLine(run, "[B] Duvisto.ReceiveNotify(\"brows\", \"" + std::string(payload) + "\"");
-    ASSERT_LT(call + 1, run.lines.size()) << payload << "\n" << run.Text();
-    EXPECT_EQ(run.lines[call + 1], "[B] Duvisto.ReceiveNotify -> True, sTextToSend \"\"") << payload;
+// What failed, one check a line; empty when all held.
+std::string Verify(const ProgramRun& run, const Case& c) {
+  const std::vector<std::string>& lines = run.lines;
+  std::string failures =
+      run.exitCode == c.exitCode ? "" : "exit code " + std::to_string(run.exitCode) + ", not the one expected\n";
+  size_t next = 0;  // the line after the last one matched in order
+  for (const auto& [marker, text] : c.checks) {
+    auto has = [&lines, &text = text](size_t i) { return lines[i].find(text) != std::string::npos; };
+    if (marker == "+" || marker == ">") {
+      size_t at = next;
+      while (marker == ">" && at < lines.size() && !has(at)) ++at;
+      const bool found = at < lines.size() && has(at);
+      if (!found) failures += "#" + marker + " missing after line " + std::to_string(next);
+      next = found ? at + 1 : next;
+    } else if (std::isdigit(static_cast<unsigned char>(marker[0]))) {
+      int count = 0;
+      for (size_t i = 0; i < lines.size(); ++i) count += has(i);
+      if (count != std::stoi(marker)) failures += "#" + marker + " but " + std::to_string(count);
+    } else {
+      failures += "unknown check #" + marker;
+    }
+    if (failures.size() && failures.back() != '\n') failures += ": " + text + "\n";
   }
-  // Nothing smuggled in ran, and a plain web address still opens, in the one window B ever shows.
-  EXPECT_EQ(CountLines(run, "[B] Duvisto.ParseCommand(\"/xbdisable\""), 0) << run.Text();
-  EXPECT_EQ(CountLines(run, "[B] box \"Duvisto\" (information): Remote browsing is enabled."), 1) << run.Text();
-  EXPECT_EQ(CountLines(run, "[B] Duvisto.ParseCommand(\"/xsurfak47\""), 1) << run.Text();
-  EXPECT_TRUE(InOrder(run, {"[B] Duvisto.ParseCommand(\"/xsurfak47\", \"www.example.com/page\")",
-                            "[B] window \"Internet browser (local & remote)\""}));
-  EXPECT_EQ(CountLines(run, "[B] window"), 1) << run.Text();
+  return failures;
 }
 
-TEST_F(Conversation, PushArrivingWhileTheReceiversOwnBrowserIsOpenIsHandledInsideIt) {
-  HostRun run = RunScenario(L"push_into_open_browser.txt");
-  ASSERT_EQ(run.exitCode, 0) << run.Text();
-  EXPECT_TRUE(InOrder(run, {
-      "B> /xbrowser https://b.example.org",
-      "[B] window \"Internet browser (local)\": address box \"\" enabled, GO enabled",
-      "A> /xnewurl https://example.com",
-      "[B] notification brows from a@example.com: https://example.com",
-      "[B] Duvisto.ReceiveNotify -> True, sTextToSend \"/xsurfak47 https://example.com\"",
-      "[B] Duvisto.ParseCommand(\"/xsurfak47\", \"https://example.com\")",
-      "@release B",
-      "[B] now window \"Internet browser (local & remote)\"",
-      "[B] robot closes the window",
-      "[B] Duvisto.ParseCommand -> True",
-      "B> /xbchkmy",
-      "[B] box \"Duvisto\" (information): Remote browsing is enabled.",
-  }));
-  // B's window stayed open until released, and there was never a second one.
-  EXPECT_LT(FindLine(run, "@release B"), FindLine(run, "[B] robot closes the window")) << run.Text();
-  EXPECT_EQ(CountLines(run, "[B] window "), 1) << run.Text();
+class Conversation : public ::testing::TestWithParam<const char*> {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_EQ(RunProgram(L"regsvr32.exe /s \"" + BesideTestProgram(L"Duvisto.dll") + L"\"").exitCode, 0);
+  }
+};
+
+TEST_P(Conversation, TranscriptAsExpected) {
+  // The source folder, seen through Wine's drive Z: (the Unix root).
+  const std::string path = "Z:" E2E_SCENARIO_FOLDER "/" + std::string(GetParam()) + ".txt";
+  const Case c = ReadCase(path);
+  ASSERT_FALSE(c.checks.empty()) << "no checks in " << path;
+  std::list<RegistryValues> registry;  // put back in reverse order when the test ends
+  for (const auto& [key, values] : c.keys) ASSERT_TRUE(registry.emplace_front(key).Set(values));
+
+  std::wstring scenario = Wide(path);
+  std::replace(scenario.begin(), scenario.end(), L'/', L'\\');
+  const ProgramRun run =
+      RunProgram(L"\"" + BesideTestProgram(L"host.exe") + L"\" " + c.options + L" \"" + scenario + L"\"");
+  std::string transcript;
+  for (const std::string& line : run.lines) transcript += line + "\n";
+  const std::string failures = Verify(run, c);
+  EXPECT_TRUE(failures.empty()) << failures << "--- transcript:\n" << transcript;
 }
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, Conversation,
+                         ::testing::Values("push", "status_check", "partner_disabled", "partner_without_plugin",
+                                           "hostile_push", "push_into_open_browser", "no_plugin", "bad_progid",
+                                           "method_failure", "malformed", "late_setup", "bad_option"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace
 }  // namespace e2e

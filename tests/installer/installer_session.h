@@ -1,15 +1,18 @@
-// What the installer tests set up and observe: a setup folder in the Wine prefix, the host's
-// registry values, a running installer.exe driven through its window, and the traces the
-// installation leaves (marker of the reset stand-in, copied file, registry values).
+// What the installer tests set up and observe: a scratch setup folder, the host's registry values,
+// installer.exe driven through its window, and the traces an installation leaves.
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
-#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "ui_robot.h"
 
@@ -17,73 +20,198 @@ namespace installer_test {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
 
-// A fresh folder under the prefix's temp folder, removed with everything in it at the end.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::wstring& name);
-  ~ScratchFolder();
-  const fs::path& Path() const { return path_; }
+inline constexpr wchar_t kHostKey[] = L"SOFTWARE\\Vendaro\\MsgPlus2";
+inline constexpr wchar_t kClassKey[] = L"CLSID\\{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}";
+inline constexpr wchar_t kQuestion[] = L"Do you want to install the Duvisto plug-in?";
 
- private:
-  fs::path path_;
-};
+inline std::optional<std::wstring> RegText(HKEY root, const std::wstring& key, const wchar_t* name) {
+  wchar_t data[MAX_PATH] = L"";
+  DWORD size = sizeof data;
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size)) return {};
+  return data;
+}
+inline auto Announced() {
+  return RegText(HKEY_LOCAL_MACHINE, kHostKey + std::wstring(L"\\RegisteredPlugins"), L"Duvisto");
+}
+inline auto RegisteredServer() {
+  return RegText(HKEY_CLASSES_ROOT, kClassKey + std::wstring(L"\\InprocServer32"), nullptr);
+}
+inline void SetHost(const wchar_t* name, const std::wstring& text) {
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, kHostKey, name, REG_SZ, text.c_str(), DWORD((text.size() + 1) * 2));
+}
+inline void SetHost(const wchar_t* name, DWORD number) {
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, kHostKey, name, REG_DWORD, &number, sizeof number);
+}
 
-// The folder holding the test program, installer.exe, Duvisto.dll and the reset stand-in.
-fs::path BinFolder();
+// Lines the reset stand-in appended to "<name>.marker" beside itself: "<show state>|<command line>".
+inline std::vector<std::string> MarkerLines(const fs::path& folder, const wchar_t* name) {
+  std::ifstream in(folder / (std::wstring(name) + L".marker"));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+inline std::string Contents(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
 
-// Puts installer.exe and, unless told otherwise, Duvisto.dll and the reset stand-in (as
-// msgplusreset.exe) into `folder`, creating it.
-struct SetupContents {
-  bool plugin = true;
-  bool resetProgram = true;
-};
-void FillSetupFolder(const fs::path& folder, SetupContents contents = {});
-// Copies the reset stand-in into `folder` under another name: a planted program.
-void PlantProgram(const fs::path& folder, const std::wstring& fileName);
+// Waits until no regsvr32 is left, answering any box one of them shows.
+inline bool RegistrationToolEnded() {
+  return robot::WaitUntil(
+      [] {
+        bool running = false;
+        const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), &CloseHandle);
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+          if (_wcsicmp(entry.szExeFile, L"regsvr32.exe") != 0) continue;
+          running = true;
+          for (HWND box : robot::TopLevelWindows(robot::Owner::Process(entry.th32ProcessID), L"#32770")) {
+            robot::PressButton(box, IDOK);
+          }
+        }
+        return !running;
+      },
+      20s);
+}
 
-// Lines the stand-in wrote to "<name>.marker" in `folder`: "<show state>|<command line>".
-std::vector<std::wstring> MarkerLines(const fs::path& folder, const std::wstring& programName);
-bool WaitForMarkerLines(const fs::path& folder, const std::wstring& programName, size_t count);
+// Each process under Wine has its own copy of the system icons, so the icon a box of the installer
+// shows is told by its pixels: those on the screen against the icon drawn here on the same background.
+inline bool ShowsIcon(HWND box, LPCWSTR iconId) {
+  HWND control = robot::FindChild(box, L"Static", L"");  // the icon comes first, the text after it
+  const RECT rect = control ? robot::WindowRectOnScreen(control) : RECT{};
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -2 * height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  DWORD* pixels = nullptr;  // the screen's above, the reference below
+  const std::unique_ptr<HBITMAP__, decltype(&DeleteObject)> bitmap(
+      CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0), &DeleteObject);
+  const std::unique_ptr<HDC__, decltype(&DeleteDC)> memory(CreateCompatibleDC(nullptr), &DeleteDC);
+  if (width <= 0 || height <= 0 || !bitmap || !memory) return false;
+  SelectObject(memory.get(), bitmap.get());
+  return robot::WaitUntil(
+      [&] {
+        const std::unique_ptr<HDC__, void (*)(HDC)> screen(GetDC(nullptr), [](HDC dc) { ReleaseDC(nullptr, dc); });
+        BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        const std::unique_ptr<HBRUSH__, decltype(&DeleteObject)> background(
+            CreateSolidBrush(RGB(GetBValue(pixels[0]), GetGValue(pixels[0]), GetRValue(pixels[0]))), &DeleteObject);
+        DrawIconEx(memory.get(), 0, height, LoadIconW(nullptr, iconId), width, height, 0, background.get(), DI_NORMAL);
+        GdiFlush();
+        return std::equal(pixels, pixels + width * height, pixels + width * height);
+      },
+      2s);
+}
 
-// The host's values under HKLM\SOFTWARE\Vendaro\MsgPlus2.
-void RemoveHost();
-void SetHostText(const wchar_t* name, const std::wstring& text);
-void SetHostNumber(const wchar_t* name, DWORD number);
-// All four values of a working host, build 2053 as text.
-void SeedWorkingHost(const fs::path& pluginDir);
-// The data of RegisteredPlugins\Duvisto when it is a REG_SZ value; "<other type>" otherwise.
-std::optional<std::wstring> AnnouncedProgId();
+// A started program: its process, closed with the holder, and its id.
+inline std::pair<Handle, DWORD> Start(const wchar_t* program, std::wstring commandLine, const wchar_t* folder) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &started)) {
+    return {Handle(nullptr, &CloseHandle), 0};
+  }
+  CloseHandle(started.hThread);
+  return {Handle(started.hProcess, &CloseHandle), started.dwProcessId};
+}
 
-// The COM registration of the plug-in's class: the server path, if registered.
-void RemovePluginRegistration();
-std::optional<std::wstring> RegisteredServerPath();
-// Waits until no regsvr32 process is left, answering any message box one of them shows.
-bool WaitForRegistrationToolToEnd(std::chrono::milliseconds timeout = 20s);
-
-bool SameFileContents(const fs::path& a, const fs::path& b);
-bool SamePath(const std::wstring& a, const std::wstring& b);  // by full path, letter case ignored
-
-// installer.exe started from `exePath` (with another current folder) and driven by its window.
+// installer.exe started from another current folder, ended at the latest with the test.
 class InstallerRun {
  public:
-  explicit InstallerRun(const fs::path& exePath);
-  ~InstallerRun();  // a run still going at the end of a test is stopped
+  explicit InstallerRun(const fs::path& exe) {
+    auto [process, id] = Start(exe.c_str(), L"\"" + exe.wstring() + L"\"", exe.parent_path().parent_path().c_str());
+    process_ = std::move(process);
+    EXPECT_TRUE(process_) << "installer.exe did not start";
+    owner_ = robot::Owner::Process(id);
+  }
+  ~InstallerRun() {
+    if (process_ && !ExitCode(0ms) && TerminateProcess(process_.get(), 99)) ExitCode(5s);
+  }
 
-  robot::Owner Owner() const { return robot::Owner::Process(processId_); }
-  HWND Form();  // the Form1 window, waited for
-  HWND Control(const wchar_t* className, const std::wstring& text);
-  void Press(const std::wstring& buttonText);  // on Form1
-  std::optional<robot::MessageBoxInfo> NextBox(std::chrono::milliseconds timeout = robot::kDefaultWait);
-  // Yes, then Yes at the confirmation box.
-  void ConfirmInstall();
-  bool Ended(std::chrono::milliseconds timeout = robot::kDefaultWait);
-  DWORD ExitCode() const;
+  HWND Form() { return robot::WaitForWindow(owner_, L"Form1").value_or(nullptr); }
+  HWND Control(const wchar_t* className, const std::wstring& text) {
+    HWND form = Form();
+    return form ? robot::FindChild(form, className, text) : nullptr;
+  }
+  void Press(const wchar_t* button) {
+    HWND control = Control(L"Button", button);
+    ASSERT_TRUE(control && robot::PressButton(Form(), GetDlgCtrlID(control)));
+  }
+  std::optional<robot::MessageBoxInfo> NextBox(std::chrono::milliseconds timeout = robot::kDefaultWait) {
+    return robot::WaitForMessageBox(owner_, timeout);
+  }
+  // Answers the next box after checking its title and kind: the installer shows stop boxes with
+  // OK and information boxes with Yes and No. Returns the box's text.
+  std::wstring Answer(int answer, const std::wstring& title = L"Plugin Installer/uninstaller") {
+    const auto box = NextBox();
+    if (!box) return ADD_FAILURE() << "no box", L"";
+    const bool ok = answer == IDOK;
+    EXPECT_EQ(box->title, title);
+    EXPECT_EQ(box->buttons, (ok ? std::vector<int>{IDOK} : std::vector<int>{IDYES, IDNO}));
+    EXPECT_TRUE(ShowsIcon(box->hwnd, ok ? IDI_HAND : IDI_INFORMATION));
+    EXPECT_TRUE(robot::PressButton(box->hwnd, answer) && robot::WaitUntil([&] { return !IsWindow(box->hwnd); }));
+    return box->text;
+  }
+  void ConfirmInstall() {
+    Press(L"Yes");
+    EXPECT_EQ(Answer(IDYES, kQuestion), L"Are you sure you want to install this plugin?");
+  }
+  // Once the program has ended, its exit code.
+  std::optional<DWORD> ExitCode(std::chrono::milliseconds timeout = robot::kDefaultWait) {
+    DWORD code = 0;
+    if (!process_ || WaitForSingleObject(process_.get(), DWORD(timeout.count())) != WAIT_OBJECT_0) return {};
+    return GetExitCodeProcess(process_.get(), &code) ? std::optional(code) : std::nullopt;
+  }
 
  private:
-  HANDLE process_ = nullptr;
-  DWORD processId_ = 0;
-  HWND form_ = nullptr;
+  Handle process_{nullptr, &CloseHandle};
+  robot::Owner owner_;
+};
+
+// Each test starts with no host, no registration of the plug-in's class and a scratch folder of
+// its own; it leaves nothing behind.
+class InstallerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TearDown();
+    fs::create_directories(plugins_);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(RegistrationToolEnded());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vendaro");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
+    std::error_code ignored;
+    fs::remove_all(scratch_, ignored);
+  }
+
+  // installer.exe and, unless told otherwise, Duvisto.dll and the reset stand-in as msgplusreset.exe.
+  void FillSetup(bool plugin = true, bool resetProgram = true) {
+    fs::create_directories(setup_);
+    fs::copy_file(bin_ / L"installer.exe", setup_ / L"installer.exe");
+    if (plugin) fs::copy_file(bin_ / L"Duvisto.dll", setup_ / L"Duvisto.dll");
+    if (resetProgram) Plant(setup_ / L"msgplusreset.exe");
+  }
+  void Plant(const fs::path& program) { fs::copy_file(bin_ / L"reset_stub.exe", program); }
+  // A working host: build 2053 as text, the plug-in folder under the scratch folder.
+  void SeedHost() {
+    SetHost(L"BinDir", L"C:\\Program Files\\Messenger Plus! 2");
+    SetHost(L"SoftwareBuild", L"2053");
+    SetHost(L"PluginDir", plugins_.wstring());
+    SetHost(L"FileNameExe", L"MsgPlus.exe");
+  }
+
+  static fs::path BinFolder() {  // the test program's, with installer.exe, Duvisto.dll and reset_stub.exe
+    wchar_t self[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return fs::path(self).parent_path();
+  }
+  const fs::path bin_ = BinFolder();
+  const fs::path scratch_ = fs::temp_directory_path() / L"duvisto-installer" /
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const fs::path setup_ = scratch_ / L"setup folder";
+  const fs::path plugins_ = scratch_ / L"Messenger Plus! 2" / L"Plugins";
 };
 
 }  // namespace installer_test

@@ -1,4 +1,5 @@
-// The Browse object through its vtable and through IDispatch, created by ProgID as the host does.
+// The Browse object through its vtable and IDispatch, created by ProgID as the host does, and
+// the server's exports.
 #include <gtest/gtest.h>
 
 #include "plugin_test_support.h"
@@ -8,52 +9,45 @@ using namespace plugin_test;
 namespace {
 
 constexpr VARIANT_BOOL kUnset = 7;  // neither True nor False: shows whether a result was written
+const std::wstring kStatusAnswer =
+    L"I have Messenger Plus! and morvane12's Duvisto plug-in (v1.0.0). My remote browsing status is \x02";
 
 class BrowseObject : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CreateByProgId(browse)); }
-
-  // The status answer to a "check", which shows the remote-browsing status without any window.
+  // The answer to a "check" shows the status without any window.
   std::wstring StatusAnswer() {
-    Bstr answer(L"untouched");
+    Bstr answer(L"kept");
     VARIANT_BOOL handled = kUnset;
-    EXPECT_HRESULT_SUCCEEDED(browse->ReceiveNotify(Bstr(L"check").get(), Bstr(L"").get(), Bstr(L"B").get(),
-                                                   nullptr, answer.put(), &handled));
+    EXPECT_HRESULT_SUCCEEDED(browse->ReceiveNotify(Bstr(L"cHeCk").get(), nullptr, nullptr, nullptr, answer.put(),
+                                                   &handled));
     EXPECT_EQ(handled, VARIANT_TRUE);
     return answer.str();
   }
-
   ComPtr<_Browse> browse;
 };
 
-TEST_F(BrowseObject, StatusHasNoValueUntilInitializeAndIsDisabledAfterIt) {
-  const std::wstring prefix = L"I have Messenger Plus! and morvane12's Duvisto plug-in (v1.0.0). "
-                              L"My remote browsing status is \x02";
-  EXPECT_EQ(StatusAnswer(), prefix + L".");
+TEST_F(BrowseObject, StatusHasNoValueUntilInitializeAndUninitializeChangesNothing) {
+  EXPECT_EQ(StatusAnswer(), kStatusAnswer + L".");
   VARIANT_BOOL ready = kUnset;
   ASSERT_HRESULT_SUCCEEDED(browse->Initialize(2053, Bstr(L"a@example.com").get(), nullptr, &ready));
   EXPECT_EQ(ready, VARIANT_TRUE);
-  EXPECT_EQ(StatusAnswer(), prefix + L"disabled.");
-
-  Variant nothing;
-  ASSERT_HRESULT_SUCCEEDED(browse->Uninitialize(nothing.get()));
-  EXPECT_EQ((*nothing).vt, VT_EMPTY);
-  EXPECT_EQ(StatusAnswer(), prefix + L"disabled.") << "Uninitialize changes nothing";
+  VARIANT nothing;
+  ASSERT_HRESULT_SUCCEEDED(browse->Uninitialize(&nothing));
+  EXPECT_EQ(nothing.vt, VT_EMPTY);
+  EXPECT_EQ(StatusAnswer(), kStatusAnswer + L"disabled.");
 }
 
-TEST_F(BrowseObject, PublishesItsNameAndSevenCommandsOverwritingWhateverWasPassed) {
+TEST_F(BrowseObject, PublishesItsCatalogueAndLeavesUnwrittenOutputsExactlyAsPassed) {
   Bstr name(L"old");
   LONG commands = -5, tags = 99;
   VARIANT_BOOL ok = kUnset;
   ASSERT_HRESULT_SUCCEEDED(browse->GetPublishInfo(name.put(), &commands, &tags, &ok));
-  EXPECT_EQ(name.str(), L"Duvisto by morvane12");
-  EXPECT_EQ(commands, 7);
-  EXPECT_EQ(tags, 0);
-  EXPECT_EQ(ok, VARIANT_TRUE);
+  EXPECT_TRUE(name.str() == L"Duvisto by morvane12" && commands == 7 && tags == 0 && ok == VARIANT_TRUE);
 
   const struct {
     LONG index;
-    const wchar_t *name, *value, *help;
+    const wchar_t *name, *value, *help;  // "kept": not written
   } rows[] = {
       {1, L"Enable remote browsing", L"xbenable", L"kept"},
       {2, L"Disable remote browsing", L"xbdisable", L"you will still be able to browse locally"},
@@ -69,79 +63,41 @@ TEST_F(BrowseObject, PublishesItsNameAndSevenCommandsOverwritingWhateverWasPasse
   for (const auto& row : rows) {
     Bstr rowName(L"kept"), rowValue(L"kept"), rowHelp(L"kept");
     const BSTR passedHelp = rowHelp.get();
-    Variant result;
+    VARIANT result;
     ASSERT_HRESULT_SUCCEEDED(
-        browse->GetPublishCommandInfo(row.index, rowName.put(), rowValue.put(), rowHelp.put(), result.get()));
-    EXPECT_EQ(rowName.str(), row.name) << row.index;
-    EXPECT_EQ(rowValue.str(), row.value) << row.index;
-    EXPECT_EQ(rowHelp.str(), row.help) << row.index;
-    if (std::wstring(row.help) == L"kept") {
-      EXPECT_EQ(rowHelp.get(), passedHelp) << "the very same string comes back";
-    }
-    EXPECT_EQ((*result).vt, VT_EMPTY);
+        browse->GetPublishCommandInfo(row.index, rowName.put(), rowValue.put(), rowHelp.put(), &result));
+    EXPECT_EQ(rowName.str() + L"|" + rowValue.str() + L"|" + rowHelp.str(),
+              std::wstring(row.name) + L"|" + row.value + L"|" + row.help);
+    EXPECT_TRUE(std::wstring(row.help) != L"kept" || rowHelp.get() == passedHelp) << "the very same string back";
+    EXPECT_EQ(result.vt, VT_EMPTY);
   }
 }
 
 TEST_F(BrowseObject, NullOutputsGiveEPointerAndWriteNothing) {
-  Bstr text(L"kept");
+  Bstr text(L"kept"), check(L"check"), command(L"/xbchkcontact");
   LONG number = 42;
   VARIANT_BOOL flag = kUnset;
-  Variant variant;
+  VARIANT variant;
   EXPECT_EQ(browse->Initialize(0, nullptr, nullptr, nullptr), E_POINTER);
   EXPECT_EQ(browse->Uninitialize(nullptr), E_POINTER);
-  EXPECT_EQ(browse->GetPublishInfo(nullptr, &number, &number, &flag), E_POINTER);
   EXPECT_EQ(browse->GetPublishInfo(text.put(), &number, nullptr, &flag), E_POINTER);
-  EXPECT_EQ(browse->GetPublishInfo(text.put(), &number, &number, nullptr), E_POINTER);
-  EXPECT_EQ(browse->GetPublishCommandInfo(2, text.put(), nullptr, text.put(), variant.get()), E_POINTER);
-  EXPECT_EQ(browse->GetPublishCommandInfo(2, text.put(), text.put(), text.put(), nullptr), E_POINTER);
-  EXPECT_EQ(browse->ParseCommand(Bstr(L"/xbchkcontact").get(), nullptr, nullptr, nullptr, &flag), E_POINTER);
-  EXPECT_EQ(browse->ParseCommand(Bstr(L"/xbchkcontact").get(), nullptr, nullptr, text.put(), nullptr), E_POINTER);
-  EXPECT_EQ(browse->ReceiveNotify(Bstr(L"check").get(), nullptr, nullptr, nullptr, nullptr, &flag), E_POINTER);
-  EXPECT_EQ(browse->ReceiveNotify(Bstr(L"check").get(), nullptr, nullptr, nullptr, text.put(), nullptr), E_POINTER);
-  EXPECT_EQ(text.str(), L"kept");
-  EXPECT_EQ(number, 42);
-  EXPECT_EQ(flag, kUnset);
-}
-
-TEST_F(BrowseObject, CommandsWithoutWindowsThroughTheVtable) {
-  Bstr result(L"kept");
-  VARIANT_BOOL handled = kUnset;
-  // NULL texts are the empty text; an unknown command is left to the host.
-  ASSERT_HRESULT_SUCCEEDED(browse->ParseCommand(nullptr, nullptr, nullptr, result.put(), &handled));
-  EXPECT_EQ(handled, VARIANT_FALSE);
-  ASSERT_HRESULT_SUCCEEDED(browse->ParseCommand(Bstr(L"/xbchkcontact\0x", 14).get(), nullptr, nullptr,
-                                                result.put(), &handled));
-  EXPECT_EQ(handled, VARIANT_FALSE) << "an embedded NUL makes it another word";
-  EXPECT_EQ(result.str(), L"kept");
-
-  ASSERT_HRESULT_SUCCEEDED(
-      browse->ParseCommand(Bstr(L"/XBChkContact").get(), Bstr(L"ignored").get(), nullptr, result.put(), &handled));
-  EXPECT_EQ(handled, VARIANT_TRUE);
-  EXPECT_EQ(result.str(), L"\tcheckI would like to check your status of remote browsing. This will only work if "
-                          L"you have Messenger Plus! and the plug-in Duvisto by morvane12.");
-
-  Bstr toSend(L"kept");
-  ASSERT_HRESULT_SUCCEEDED(browse->ReceiveNotify(Bstr(L"check ").get(), nullptr, nullptr, nullptr, toSend.put(),
-                                                 &handled));
-  EXPECT_EQ(handled, VARIANT_FALSE);
-  ASSERT_HRESULT_SUCCEEDED(browse->Initialize(1, nullptr, nullptr, &handled));
-  ASSERT_HRESULT_SUCCEEDED(browse->ReceiveNotify(Bstr(L"BROWS").get(), Bstr(L"http://example.com").get(), nullptr,
-                                                 nullptr, toSend.put(), &handled));
-  EXPECT_EQ(handled, VARIANT_TRUE) << "a push to a disabled user is consumed";
-  EXPECT_EQ(toSend.str(), L"kept");
+  EXPECT_EQ(browse->GetPublishCommandInfo(2, text.put(), nullptr, text.put(), &variant), E_POINTER);
+  EXPECT_EQ(browse->ParseCommand(command.get(), nullptr, nullptr, nullptr, &flag), E_POINTER);
+  EXPECT_EQ(browse->ParseCommand(command.get(), nullptr, nullptr, text.put(), nullptr), E_POINTER);
+  EXPECT_EQ(browse->ReceiveNotify(check.get(), nullptr, nullptr, nullptr, nullptr, &flag), E_POINTER);
+  EXPECT_TRUE(text.str() == L"kept" && number == 42 && flag == kUnset);
 }
 
 TEST_F(BrowseObject, DispatchResolvesNamesInAnyCaseAndWritesByReferenceArgumentsBack) {
   ComPtr<IDispatch> dispatch;
   ASSERT_HRESULT_SUCCEEDED(browse.As(&dispatch));
-  LPOLESTR names[] = {const_cast<LPOLESTR>(L"gEtPuBlIsHiNfO")};
+  LPOLESTR names[] = {const_cast<LPOLESTR>(L"gEtPuBlIsHiNfO"), const_cast<LPOLESTR>(L"Navigate")};
   DISPID dispid = 0;
   ASSERT_HRESULT_SUCCEEDED(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &dispid));
   EXPECT_EQ(dispid, 0x60030002);
-  LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"Navigate")};
-  EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, unknown, 1, 0, &dispid), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names + 1, 1, 0, &dispid), DISP_E_UNKNOWNNAME);
 
-  // As compiled clients pass them: VT_BYREF|VT_BSTR and VT_BYREF|VT_I4.
+  // As compiled clients pass them: VT_BYREF|VT_BSTR and VT_BYREF|VT_I4 (arguments last first).
   Bstr name(L"old");
   LONG commands = 0, tags = 5;
   VARIANTARG typed[3];
@@ -149,31 +105,26 @@ TEST_F(BrowseObject, DispatchResolvesNamesInAnyCaseAndWritesByReferenceArguments
   typed[1].vt = VT_BYREF | VT_I4, typed[1].plVal = &commands;
   typed[0].vt = VT_BYREF | VT_I4, typed[0].plVal = &tags;
   DISPPARAMS params{typed, nullptr, 3, 0};
-  Variant result;
-  ASSERT_HRESULT_SUCCEEDED(
-      dispatch->Invoke(0x60030002, IID_NULL, 0, DISPATCH_METHOD, &params, result.get(), nullptr, nullptr));
-  EXPECT_EQ(name.str(), L"Duvisto by morvane12");
-  EXPECT_EQ(commands, 7);
-  EXPECT_EQ(tags, 0);
-  EXPECT_EQ((*result).vt, VT_BOOL);
-  EXPECT_EQ((*result).boolVal, VARIANT_TRUE);
+  VARIANT result;
+  ASSERT_HRESULT_SUCCEEDED(dispatch->Invoke(0x60030002, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr,
+                                            nullptr));
+  EXPECT_TRUE(name.str() == L"Duvisto by morvane12" && commands == 7 && tags == 0);
+  EXPECT_TRUE(result.vt == VT_BOOL && result.boolVal == VARIANT_TRUE);
 
   // As script engines pass them: VT_BYREF|VT_VARIANT around whatever the variable holds.
-  Variant index, nameVar, valueVar, helpVar, rowResult;
-  (*index.get()).vt = VT_I4, (*index.get()).lVal = 2;
-  (*helpVar.get()).vt = VT_I4, (*helpVar.get()).lVal = 12;
+  VARIANT row[4] = {};  // help (holding a number), value, name, index
+  row[0].vt = VT_I4, row[0].lVal = 12;
   VARIANTARG byVariant[4];
-  byVariant[3] = *index.get();
-  byVariant[2].vt = VT_BYREF | VT_VARIANT, byVariant[2].pvarVal = nameVar.get();
-  byVariant[1].vt = VT_BYREF | VT_VARIANT, byVariant[1].pvarVal = valueVar.get();
-  byVariant[0].vt = VT_BYREF | VT_VARIANT, byVariant[0].pvarVal = helpVar.get();
+  for (int i = 0; i < 3; ++i) byVariant[i].vt = VT_BYREF | VT_VARIANT, byVariant[i].pvarVal = &row[i];
+  byVariant[3].vt = VT_I4, byVariant[3].lVal = 2;
   DISPPARAMS scriptParams{byVariant, nullptr, 4, 0};
-  ASSERT_HRESULT_SUCCEEDED(
-      dispatch->Invoke(0x60030003, IID_NULL, 0, DISPATCH_METHOD, &scriptParams, rowResult.get(), nullptr, nullptr));
-  ASSERT_EQ((*nameVar).vt, VT_BSTR);
-  EXPECT_STREQ((*nameVar).bstrVal, L"Disable remote browsing");
-  EXPECT_STREQ((*valueVar).bstrVal, L"xbdisable");
-  EXPECT_STREQ((*helpVar).bstrVal, L"you will still be able to browse locally");
+  ASSERT_HRESULT_SUCCEEDED(dispatch->Invoke(0x60030003, IID_NULL, 0, DISPATCH_METHOD, &scriptParams, &result,
+                                            nullptr, nullptr));
+  ASSERT_TRUE(row[0].vt == VT_BSTR && row[1].vt == VT_BSTR && row[2].vt == VT_BSTR);
+  EXPECT_STREQ(row[2].bstrVal, L"Disable remote browsing");
+  EXPECT_STREQ(row[1].bstrVal, L"xbdisable");
+  EXPECT_STREQ(row[0].bstrVal, L"you will still be able to browse locally");
+  for (VARIANT& variable : row) VariantClear(&variable);
 
   DISPPARAMS tooFew{byVariant + 3, nullptr, 1, 0};
   EXPECT_EQ(dispatch->Invoke(0x60030003, IID_NULL, 0, DISPATCH_METHOD, &tooFew, nullptr, nullptr, nullptr),
@@ -183,37 +134,31 @@ TEST_F(BrowseObject, DispatchResolvesNamesInAnyCaseAndWritesByReferenceArguments
 TEST(ServerExports, FactoryRefusesAggregationAndOtherClassesAndUnloadFollowsObjectsAndLocks) {
   HMODULE dll = LoadLibraryW(DllPath().c_str());
   ASSERT_NE(dll, nullptr);
-  using CanUnload = HRESULT(STDAPICALLTYPE*)();
-  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-  auto canUnloadNow = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
+  auto export_ = [dll](const char* name) { return reinterpret_cast<void*>(GetProcAddress(dll, name)); };
+  auto canUnloadNow = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(export_("DllCanUnloadNow"));
   auto getClassObject =
-      reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
-  ASSERT_TRUE(canUnloadNow && getClassObject);
-  ASSERT_NE(GetProcAddress(dll, "DllRegisterServer"), nullptr);
-  ASSERT_NE(GetProcAddress(dll, "DllUnregisterServer"), nullptr);
+      reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(export_("DllGetClassObject"));
+  ASSERT_TRUE(canUnloadNow && getClassObject && export_("DllRegisterServer") && export_("DllUnregisterServer"));
 
   void* none = reinterpret_cast<void*>(1);
   EXPECT_EQ(getClassObject(IID__Browse, IID_IClassFactory, &none), CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(none, nullptr);
-
   ComPtr<IClassFactory> factory;
+  ComPtr<IUnknown> object, outer;
   ASSERT_HRESULT_SUCCEEDED(getClassObject(CLSID_Browse, IID_PPV_ARGS(&factory)));
-  ComPtr<IUnknown> object;
-  ComPtr<IUnknown> outer;
   ASSERT_HRESULT_SUCCEEDED(factory.As(&outer));
   EXPECT_EQ(factory->CreateInstance(outer.Get(), IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(canUnloadNow(), S_OK) << "the factory's own references do not hold the DLL";
 
   ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID_IUnknown, &object));
   ComPtr<IDispatch> dispatch;
-  EXPECT_HRESULT_SUCCEEDED(object.As(&dispatch));
   ComPtr<IPersist> notOffered;
+  EXPECT_HRESULT_SUCCEEDED(object.As(&dispatch));
   EXPECT_EQ(object.As(&notOffered), E_NOINTERFACE);
   EXPECT_EQ(canUnloadNow(), S_FALSE);
   object.Reset();
   dispatch.Reset();
   EXPECT_EQ(canUnloadNow(), S_OK);
-
   ASSERT_HRESULT_SUCCEEDED(factory->LockServer(TRUE));
   EXPECT_EQ(canUnloadNow(), S_FALSE);
   ASSERT_HRESULT_SUCCEEDED(factory->LockServer(FALSE));

@@ -1,5 +1,6 @@
-// What the plug-in's tests under Wine share: the DLL beside the test program, the system's
-// regsvr32, and small owners for BSTRs and VARIANTs.
+// What the plug-in's tests under Wine share: the DLL beside the test program registered through
+// the system's regsvr32, creation by ProgID, a BSTR owner, and a way to call the plug-in again
+// from inside its own modal loops, as the host does.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <functional>
 #include <string>
 
 #include "Duvisto_h.h"
@@ -15,29 +17,20 @@ namespace plugin_test {
 
 using Microsoft::WRL::ComPtr;
 
-// Full path of a file beside the running test program.
-std::wstring BesideTestProgram(const std::wstring& fileName);
-inline std::wstring DllPath() { return BesideTestProgram(L"Duvisto.dll"); }
+std::wstring DllPath();  // Duvisto.dll beside the test program
+// The exit code of the system's regsvr32 run with `switches` on the DLL, -1 if it did not finish.
+int RunRegsvr32(const std::wstring& switches);
+inline int Register() { return RunRegsvr32(L"/s"); }
+inline int Unregister() { return RunRegsvr32(L"/u /s"); }
 
-// Runs the system's regsvr32 with `arguments` (e.g. L"/s \"C:\\x\\Duvisto.dll\"") and returns its exit code,
-// or -1 when it could not be started or did not finish in time.
-int RunRegsvr32(const std::wstring& arguments);
-inline int Register() { return RunRegsvr32(L"/s \"" + DllPath() + L"\""); }
-inline int Unregister() { return RunRegsvr32(L"/u /s \"" + DllPath() + L"\""); }
-
-// True when HKEY_CLASSES_ROOT\<path> exists.
-bool ClassesKeyExists(const std::wstring& path);
-// The string value `name` (nullptr: default) of HKEY_CLASSES_ROOT\<path>, or "<missing>".
+// The string value `name` (nullptr: default) of HKEY_CLASSES_ROOT\<path>; "<no key>" or "<missing>".
 std::wstring ClassesString(const std::wstring& path, const wchar_t* name = nullptr);
 
-// Creates a Browse object the way the host does: by its ProgID.
 HRESULT CreateByProgId(ComPtr<_Browse>& browse);
 
 class Bstr {
  public:
-  Bstr() = default;
-  explicit Bstr(const wchar_t* text) : value_(SysAllocString(text)) {}
-  Bstr(const wchar_t* text, UINT length) : value_(SysAllocStringLen(text, length)) {}
+  explicit Bstr(const std::wstring& text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   ~Bstr() { SysFreeString(value_); }
@@ -46,21 +39,21 @@ class Bstr {
   std::wstring str() const { return std::wstring(value_ ? value_ : L"", SysStringLen(value_)); }
 
  private:
-  BSTR value_ = nullptr;
+  BSTR value_;
 };
 
-class Variant {
+// Created on the apartment thread; Post() from any thread queues work for that thread, which
+// runs it from whatever message loop it is in (a message box's, the browser window's).
+class UiThreadCaller {
  public:
-  Variant() { VariantInit(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  ~Variant() { VariantClear(&value_); }
-  VARIANT* get() { return &value_; }
-  const VARIANT& operator*() const { return value_; }
+  UiThreadCaller();
+  UiThreadCaller(const UiThreadCaller&) = delete;
+  UiThreadCaller& operator=(const UiThreadCaller&) = delete;
+  ~UiThreadCaller() { DestroyWindow(window_); }
+  void Post(std::function<void()> work) const;
 
  private:
-  VARIANT value_;
+  HWND window_;
 };
-
 
 }  // namespace plugin_test

@@ -1,6 +1,6 @@
-// A small UI robot for tests under Wine: finds the windows a thread or a process shows,
-// reads message boxes and controls, presses buttons and closes windows. Every wait is
-// bounded; a wait that runs out returns nothing and the test fails instead of hanging.
+// A small UI robot for tests under Wine: finds the windows a thread or a process shows, reads
+// message boxes and controls, presses buttons and closes windows. Every wait is bounded; a wait
+// that runs out returns nothing and the test fails instead of hanging.
 #pragma once
 
 #include <windows.h>
@@ -16,10 +16,9 @@ namespace robot {
 using namespace std::chrono_literals;
 inline constexpr std::chrono::milliseconds kDefaultWait = 10s;
 
-// Which windows to look at: top-level, visible windows of one thread or of one process.
+// Whose windows to look at: one thread's (threadId non-zero) or else one process's.
 struct Owner {
-  DWORD threadId = 0;   // non-zero: windows of this thread
-  DWORD processId = 0;  // non-zero: windows of this process (used when threadId is 0)
+  DWORD threadId = 0, processId = 0;
   static Owner Thread(DWORD id) { return {id, 0}; }
   static Owner Process(DWORD id) { return {0, id}; }
 };
@@ -28,8 +27,7 @@ enum class Icon { None, Information, Stop, Warning, Question, Unknown };
 
 struct MessageBoxInfo {
   HWND hwnd = nullptr;
-  std::wstring title;
-  std::wstring text;
+  std::wstring title, text;
   Icon icon = Icon::None;
   std::vector<int> buttons;  // ids of the visible push buttons (IDOK, IDYES, IDNO, ...)
 };
@@ -39,58 +37,34 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 // Visible top-level windows of `owner`, optionally only of one window class ("#32770" for boxes).
 std::vector<HWND> TopLevelWindows(Owner owner, const wchar_t* className = nullptr);
-
-// The first visible top-level window of `owner` (of `className`, if given) not in `ignore`.
 std::optional<HWND> WaitForWindow(Owner owner, const wchar_t* className = nullptr,
-                                  std::chrono::milliseconds timeout = kDefaultWait,
-                                  const std::vector<HWND>& ignore = {});
+                                  std::chrono::milliseconds timeout = kDefaultWait);
 
 // A message box (class #32770) of `owner`, read in full.
 std::optional<MessageBoxInfo> WaitForMessageBox(Owner owner, std::chrono::milliseconds timeout = kDefaultWait);
 MessageBoxInfo ReadMessageBox(HWND box);
 
-// Presses a dialog button by id (IDOK, IDYES, IDNO...) with BM_CLICK. False if there is no such button.
-// The click is sent without waiting on it, then the robot waits (at most 2 s) until the window's
-// thread has handled it, so a click that opens further modal UI never blocks the robot.
+// Clicks a dialog button by id without waiting on the click (it may open further modal UI), then
+// gives the window's thread at most 2 s to handle it. False if there is no such button.
 bool PressButton(HWND dialog, int buttonId);
-
-// Asks a window to close (WM_CLOSE posted, as the close box does) and waits until it is gone.
+// Posts WM_CLOSE (as the close box does) and waits until the window is gone.
 bool CloseAndWait(HWND window, std::chrono::milliseconds timeout = kDefaultWait);
 
-std::wstring WindowText(HWND window);
-std::wstring ClassName(HWND window);
+std::wstring WindowText(HWND window);  // also of other threads' controls
 RECT WindowRectOnScreen(HWND window);
-RECT ClientRectOf(HWND window);  // client area, origin 0,0
-// The first descendant of `parent` of this class (any class if null) whose text equals `text`
-// (any text if `text` is empty); null if there is none.
+RECT ClientRectOf(HWND window);      // origin 0,0
+RECT ChildRectInClient(HWND child);  // in its parent's client coordinates
+// The first descendant of `parent` of this class (any if null) with this text (any if empty).
 HWND FindChild(HWND parent, const wchar_t* className, const std::wstring& text);
-
-// A child's rectangle in its parent's client coordinates.
-RECT ChildRectInClient(HWND child);
-
-// The window with the keyboard focus, and the active window, of a thread (GetGUIThreadInfo).
 HWND FocusedWindow(DWORD threadId);
-HWND ActiveWindow(DWORD threadId);
 
-// Posts a key press (WM_KEYDOWN, WM_KEYUP) to `target`, as the keyboard would to the focus window.
-void PostKey(HWND target, UINT virtualKey);
+void PostKey(HWND target, UINT virtualKey);           // WM_KEYDOWN and WM_KEYUP, as the keyboard posts them
+bool SetText(HWND window, const std::wstring& text);  // WM_SETTEXT, as typing the whole text leaves it
 
-// Sets a window's or control's text (WM_SETTEXT), as typing the whole text would leave it.
-bool SetText(HWND window, const std::wstring& text);
-
-// Takes the activation away from `window` (to a window of the calling thread) and gives it
-// back, so that `window` is really deactivated and activated again. True once it is active.
-bool Reactivate(HWND window, std::chrono::milliseconds timeout = kDefaultWait);
-
-// Saves what the window shows as a 24-bit BMP file. True on success.
-bool SaveScreenshot(HWND window, const std::wstring& bmpPath);
-
-// Runs `blockingCall` on the calling thread (it is expected to show modal UI and return when
-// that UI is closed) while `driver` runs on a second thread with the calling thread's id.
-// If the driver returns and the call has not finished within `timeout`, every visible window of
-// the calling thread is closed (message boxes answered Cancel, No or OK, other windows posted
-// WM_CLOSE, again every 200 ms) so the call can return, and the result says so. An exception
-// thrown by the driver is rethrown once the call has returned.
+// Runs `blockingCall` (expected to show modal UI) on the calling thread while `driver` runs on a
+// second thread with the calling thread's id. If the call has not returned `timeout` after the
+// driver, every window of the calling thread is closed (boxes answered Cancel, No or OK, others
+// sent WM_CLOSE, every 200 ms) and the result says so. A driver's exception is rethrown.
 struct DrivenCall {
   bool callReturnedInTime = true;
 };

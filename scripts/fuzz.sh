@@ -11,6 +11,13 @@ clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   -I"$root/plugin/logic" "$root"/plugin/logic/*.cpp "$root/tests/native/fuzz_logic.cpp" \
   -o "$out/fuzz_logic"
 
-# The corpus stays in OUT_DIR, so later runs start from what earlier ones found.
-"$out/fuzz_logic" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-  -artifact_prefix="$out/" "$out/corpus"
+# The corpus stays in OUT_DIR, so later runs start from what earlier ones found. The fuzzer's
+# running commentary goes to a log; a failure prints it whole.
+log="$out/fuzz.log"
+if "$out/fuzz_logic" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$out/" "$out/corpus" >"$log" 2>&1; then
+  grep -E '^stat::number_of_executed_units|^Done' "$log" || true
+else
+  cat "$log"
+  exit 1
+fi

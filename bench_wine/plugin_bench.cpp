@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "Duvisto_h.h"
+#include "com_owners.h"
 #include "ui_robot.h"
 
 namespace {
@@ -82,35 +83,8 @@ double MedianMicroseconds(int samples, const std::function<void()>& work) {
 
 // --- Owners of what the host hands the plug-in ----------------------------------------------
 
-class Bstr {
- public:
-  explicit Bstr(const std::wstring& text = L"")
-      : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  ~Bstr() { SysFreeString(value_); }
-  BSTR get() const { return value_; }
-  BSTR* put() { return &value_; }
-  std::wstring str() const { return std::wstring(value_ ? value_ : L"", SysStringLen(value_)); }
-
- private:
-  BSTR value_;
-};
-
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  ~Variant() { VariantClear(&value_); }
-  VARIANT* reset() {
-    VariantClear(&value_);
-    return &value_;
-  }
-
- private:
-  VARIANT value_;
-};
+using Bstr = duvisto::UniqueBstr;
+using Variant = duvisto::UniqueVariant;
 
 struct HandleCloser {
   void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -165,17 +139,17 @@ ComPtr<_Browse> CreateAndInitialize() {
 }
 
 std::wstring Parse(_Browse* browse, const wchar_t* command, const wchar_t* argument = L"") {
-  Bstr result;
+  Bstr result(L"");
   VARIANT_BOOL handled = VARIANT_FALSE;
-  Check(browse->ParseCommand(Bstr(command).get(), Bstr(argument).get(), nullptr, result.put(), &handled),
+  Check(browse->ParseCommand(Bstr(command).get(), Bstr(argument).get(), nullptr, result.inout(), &handled),
         "ParseCommand");
   return result.str();
 }
 
 std::wstring Notify(_Browse* browse, const wchar_t* code, const wchar_t* text = L"") {
-  Bstr toSend;
+  Bstr toSend(L"");
   VARIANT_BOOL handled = VARIANT_FALSE;
-  Check(browse->ReceiveNotify(Bstr(code).get(), Bstr(text).get(), Bstr(L"B").get(), nullptr, toSend.put(), &handled),
+  Check(browse->ReceiveNotify(Bstr(code).get(), Bstr(text).get(), Bstr(L"B").get(), nullptr, toSend.inout(), &handled),
         "ReceiveNotify");
   return toSend.str();
 }
@@ -186,10 +160,10 @@ constexpr int kPublishCalls = 8;
 void PublishThroughVtable(_Browse* browse, Bstr& name, Bstr& value, Bstr& help) {
   long commandCount = 0, tagCount = 0;
   VARIANT_BOOL ready = VARIANT_FALSE;
-  Check(browse->GetPublishInfo(name.put(), &commandCount, &tagCount, &ready), "GetPublishInfo");
+  Check(browse->GetPublishInfo(name.inout(), &commandCount, &tagCount, &ready), "GetPublishInfo");
   Variant result;
   for (long index = 1; index <= 7; ++index)
-    Check(browse->GetPublishCommandInfo(index, name.put(), value.put(), help.put(), result.reset()),
+    Check(browse->GetPublishCommandInfo(index, name.inout(), value.inout(), help.inout(), result.reset()),
           "GetPublishCommandInfo");
 }
 
@@ -233,14 +207,14 @@ class LateBoundPublisher {
   void Publish(Bstr& name, Bstr& value, Bstr& help) {
     long commandCount = 0, tagCount = 0;
     Variant result;
-    std::vector<VARIANTARG> info = {ByRef(&tagCount), ByRef(&commandCount), ByRef(name.put())};
+    std::vector<VARIANTARG> info = {ByRef(&tagCount), ByRef(&commandCount), ByRef(name.inout())};
     Check(InvokeMethod(dispatch_.Get(), publishInfo_, info, result.reset()), "Invoke(GetPublishInfo)");
     for (long index = 1; index <= 7; ++index) {
       VARIANTARG row;
       VariantInit(&row);
       row.vt = VT_I4;
       row.lVal = index;
-      std::vector<VARIANTARG> args = {ByRef(help.put()), ByRef(value.put()), ByRef(name.put()), row};
+      std::vector<VARIANTARG> args = {ByRef(help.inout()), ByRef(value.inout()), ByRef(name.inout()), row};
       Check(InvokeMethod(dispatch_.Get(), commandInfo_, args, result.reset()), "Invoke(GetPublishCommandInfo)");
     }
   }
@@ -402,7 +376,7 @@ void Run() {
   }
   Row("create by ProgID + Initialize, warm", Median(creations), "us", "median of 200");
 
-  Bstr name, value, help;
+  Bstr name(L""), value(L""), help(L"");
   const double vtable =
       MedianMicroseconds(kPublishRounds, [&] { PublishThroughVtable(browse.Get(), name, value, help); });
   Row("GetPublishInfo + 7 GetPublishCommandInfo, vtable", vtable / kPublishCalls, "us", "per call");

@@ -1,6 +1,6 @@
 #include "plugin.h"
 
-#include "bstr.h"
+#include "com_owners.h"
 
 namespace host {
 
@@ -19,7 +19,7 @@ HRESULT Plugin::Create(const RegisteredPlugin& registration, Plugin& plugin, con
 }
 
 HRESULT Plugin::Initialize(long hostVersion, std::wstring_view userName, IDispatch* messenger, bool& ready) {
-  Bstr user(userName);
+  duvisto::UniqueBstr user(userName);
   VARIANT_BOOL result = VARIANT_FALSE;
   HRESULT hr = object_->Initialize(hostVersion, user.get(), messenger, &result);
   ready = result != VARIANT_FALSE;
@@ -27,7 +27,7 @@ HRESULT Plugin::Initialize(long hostVersion, std::wstring_view userName, IDispat
 }
 
 HRESULT Plugin::Publish(Publication& publication) {
-  Bstr name(L"");
+  duvisto::UniqueBstr name(L"");
   long commandCount = 0;
   long tagCount = 0;
   VARIANT_BOOL result = VARIANT_FALSE;
@@ -37,11 +37,11 @@ HRESULT Plugin::Publish(Publication& publication) {
   publication.tagCount = tagCount;
   publication.commands.clear();
   for (long index = 1; index <= commandCount; ++index) {
-    Bstr commandName(L"");
-    Bstr value(L"");
-    Bstr help(L"");
-    Variant ignored;
-    hr = object_->GetPublishCommandInfo(index, commandName.inout(), value.inout(), help.inout(), ignored.out());
+    duvisto::UniqueBstr commandName(L"");
+    duvisto::UniqueBstr value(L"");
+    duvisto::UniqueBstr help(L"");
+    duvisto::UniqueVariant ignored;
+    hr = object_->GetPublishCommandInfo(index, commandName.inout(), value.inout(), help.inout(), ignored.reset());
     if (FAILED(hr)) return hr;
     publication.commands.push_back({commandName.str(), value.str(), help.str()});
   }
@@ -50,9 +50,9 @@ HRESULT Plugin::Publish(Publication& publication) {
 
 HRESULT Plugin::ParseCommand(std::wstring_view command, std::wstring_view argument, IDispatch* conversation,
                              Answer& answer) {
-  Bstr word(command);
-  Bstr rest(argument);
-  Bstr result(L"");
+  duvisto::UniqueBstr word(command);
+  duvisto::UniqueBstr rest(argument);
+  duvisto::UniqueBstr result(L"");
   VARIANT_BOOL handled = VARIANT_FALSE;
   HRESULT hr = object_->ParseCommand(word.get(), rest.get(), conversation, result.inout(), &handled);
   answer.handled = SUCCEEDED(hr) && handled != VARIANT_FALSE;
@@ -62,10 +62,10 @@ HRESULT Plugin::ParseCommand(std::wstring_view command, std::wstring_view argume
 
 HRESULT Plugin::ReceiveNotify(std::wstring_view code, std::wstring_view text, std::wstring_view contactName,
                               IDispatch* conversation, Answer& answer) {
-  Bstr notifyCode(code);
-  Bstr payload(text);
-  Bstr contact(contactName);
-  Bstr textToSend(L"");
+  duvisto::UniqueBstr notifyCode(code);
+  duvisto::UniqueBstr payload(text);
+  duvisto::UniqueBstr contact(contactName);
+  duvisto::UniqueBstr textToSend(L"");
   VARIANT_BOOL handled = VARIANT_FALSE;
   HRESULT hr = object_->ReceiveNotify(notifyCode.get(), payload.get(), contact.get(), conversation,
                                       textToSend.inout(), &handled);
@@ -75,8 +75,8 @@ HRESULT Plugin::ReceiveNotify(std::wstring_view code, std::wstring_view text, st
 }
 
 HRESULT Plugin::Uninitialize() {
-  Variant ignored;
-  return object_->Uninitialize(ignored.out());
+  duvisto::UniqueVariant ignored;
+  return object_->Uninitialize(ignored.reset());
 }
 
 }  // namespace host

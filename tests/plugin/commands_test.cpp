@@ -26,7 +26,7 @@ struct Outcome {
 Outcome Parse(_Browse* object, const std::wstring& command, const std::wstring& argument = L"") {
   Outcome outcome;
   Bstr result(L"kept");
-  outcome.hr = object->ParseCommand(Bstr(command).get(), Bstr(argument).get(), nullptr, result.put(), &outcome.handled);
+  outcome.hr = object->ParseCommand(Bstr(command).get(), Bstr(argument).get(), nullptr, result.inout(), &outcome.handled);
   outcome.text = result.str();
   return outcome;
 }
@@ -34,7 +34,7 @@ Outcome Parse(_Browse* object, const std::wstring& command, const std::wstring& 
 Outcome Notify(_Browse* object, const std::wstring& code, const std::wstring& text = L"") {
   Outcome outcome;
   Bstr toSend(L"kept");
-  outcome.hr = object->ReceiveNotify(Bstr(code).get(), Bstr(text).get(), Bstr(L"B").get(), nullptr, toSend.put(),
+  outcome.hr = object->ReceiveNotify(Bstr(code).get(), Bstr(text).get(), Bstr(L"B").get(), nullptr, toSend.inout(),
                                      &outcome.handled);
   outcome.text = toSend.str();
   return outcome;

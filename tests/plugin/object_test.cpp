@@ -19,7 +19,7 @@ class BrowseObject : public ::testing::Test {
   std::wstring StatusAnswer() {
     Bstr answer(L"kept");
     VARIANT_BOOL handled = kUnset;
-    EXPECT_HRESULT_SUCCEEDED(browse->ReceiveNotify(Bstr(L"cHeCk").get(), nullptr, nullptr, nullptr, answer.put(),
+    EXPECT_HRESULT_SUCCEEDED(browse->ReceiveNotify(Bstr(L"cHeCk").get(), nullptr, nullptr, nullptr, answer.inout(),
                                                    &handled));
     EXPECT_EQ(handled, VARIANT_TRUE);
     return answer.str();
@@ -42,7 +42,7 @@ TEST_F(BrowseObject, PublishesItsCatalogueAndLeavesUnwrittenOutputsExactlyAsPass
   Bstr name(L"old");
   LONG commands = -5, tags = 99;
   VARIANT_BOOL ok = kUnset;
-  ASSERT_HRESULT_SUCCEEDED(browse->GetPublishInfo(name.put(), &commands, &tags, &ok));
+  ASSERT_HRESULT_SUCCEEDED(browse->GetPublishInfo(name.inout(), &commands, &tags, &ok));
   EXPECT_TRUE(name.str() == L"Duvisto by morvane12" && commands == 7 && tags == 0 && ok == VARIANT_TRUE);
 
   const struct {
@@ -65,7 +65,7 @@ TEST_F(BrowseObject, PublishesItsCatalogueAndLeavesUnwrittenOutputsExactlyAsPass
     const BSTR passedHelp = rowHelp.get();
     VARIANT result;
     ASSERT_HRESULT_SUCCEEDED(
-        browse->GetPublishCommandInfo(row.index, rowName.put(), rowValue.put(), rowHelp.put(), &result));
+        browse->GetPublishCommandInfo(row.index, rowName.inout(), rowValue.inout(), rowHelp.inout(), &result));
     EXPECT_EQ(rowName.str() + L"|" + rowValue.str() + L"|" + rowHelp.str(),
               std::wstring(row.name) + L"|" + row.value + L"|" + row.help);
     EXPECT_TRUE(std::wstring(row.help) != L"kept" || rowHelp.get() == passedHelp) << "the very same string back";
@@ -80,10 +80,10 @@ TEST_F(BrowseObject, NullOutputsGiveEPointerAndWriteNothing) {
   VARIANT variant;
   EXPECT_EQ(browse->Initialize(0, nullptr, nullptr, nullptr), E_POINTER);
   EXPECT_EQ(browse->Uninitialize(nullptr), E_POINTER);
-  EXPECT_EQ(browse->GetPublishInfo(text.put(), &number, nullptr, &flag), E_POINTER);
-  EXPECT_EQ(browse->GetPublishCommandInfo(2, text.put(), nullptr, text.put(), &variant), E_POINTER);
+  EXPECT_EQ(browse->GetPublishInfo(text.inout(), &number, nullptr, &flag), E_POINTER);
+  EXPECT_EQ(browse->GetPublishCommandInfo(2, text.inout(), nullptr, text.inout(), &variant), E_POINTER);
   EXPECT_EQ(browse->ParseCommand(command.get(), nullptr, nullptr, nullptr, &flag), E_POINTER);
-  EXPECT_EQ(browse->ParseCommand(command.get(), nullptr, nullptr, text.put(), nullptr), E_POINTER);
+  EXPECT_EQ(browse->ParseCommand(command.get(), nullptr, nullptr, text.inout(), nullptr), E_POINTER);
   EXPECT_EQ(browse->ReceiveNotify(check.get(), nullptr, nullptr, nullptr, nullptr, &flag), E_POINTER);
   EXPECT_TRUE(text.str() == L"kept" && number == 42 && flag == kUnset);
 }
@@ -101,7 +101,7 @@ TEST_F(BrowseObject, DispatchResolvesNamesInAnyCaseAndWritesByReferenceArguments
   Bstr name(L"old");
   LONG commands = 0, tags = 5;
   VARIANTARG typed[3];
-  typed[2].vt = VT_BYREF | VT_BSTR, typed[2].pbstrVal = name.put();
+  typed[2].vt = VT_BYREF | VT_BSTR, typed[2].pbstrVal = name.inout();
   typed[1].vt = VT_BYREF | VT_I4, typed[1].plVal = &commands;
   typed[0].vt = VT_BYREF | VT_I4, typed[0].plVal = &tags;
   DISPPARAMS params{typed, nullptr, 3, 0};

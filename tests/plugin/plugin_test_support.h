@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Duvisto_h.h"
+#include "com_owners.h"
 
 namespace plugin_test {
 
@@ -28,19 +29,7 @@ std::wstring ClassesString(const std::wstring& path, const wchar_t* name = nullp
 
 HRESULT CreateByProgId(ComPtr<_Browse>& browse);
 
-class Bstr {
- public:
-  explicit Bstr(const std::wstring& text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  ~Bstr() { SysFreeString(value_); }
-  BSTR get() const { return value_; }
-  BSTR* put() { return &value_; }
-  std::wstring str() const { return std::wstring(value_ ? value_ : L"", SysStringLen(value_)); }
-
- private:
-  BSTR value_;
-};
+using Bstr = duvisto::UniqueBstr;
 
 // Created on the apartment thread; Post() from any thread queues work for that thread, which
 // runs it from whatever message loop it is in (a message box's, the browser window's).

@@ -1,0 +1,67 @@
+// Owners for the automation types that cross the plug-in's interface: a BSTR and a VARIANT.
+// Shared by the plug-in, the host stand-in, the tests and the benchmark.
+#pragma once
+
+#include <windows.h>
+
+#include <oleauto.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace duvisto {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "BSTR characters are UTF-16 code units");
+
+class UniqueBstr {
+ public:
+  UniqueBstr() = default;
+  // A new BSTR holding `text`, embedded NULs included; empty when memory runs out.
+  explicit UniqueBstr(std::wstring_view text)
+      : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  static UniqueBstr From(std::u16string_view text) {
+    return UniqueBstr(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+  }
+  UniqueBstr(const UniqueBstr&) = delete;
+  UniqueBstr& operator=(const UniqueBstr&) = delete;
+  UniqueBstr(UniqueBstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+  UniqueBstr& operator=(UniqueBstr&& other) noexcept {
+    if (this != &other) {
+      SysFreeString(value_);
+      value_ = std::exchange(other.value_, nullptr);
+    }
+    return *this;
+  }
+  ~UniqueBstr() { SysFreeString(value_); }
+
+  BSTR get() const { return value_; }
+  explicit operator bool() const { return value_ != nullptr; }
+  BSTR release() { return std::exchange(value_, nullptr); }
+  // For an in-out parameter: the callee frees the old string and stores a new one.
+  BSTR* inout() { return &value_; }
+  // The whole text, embedded NULs included; a NULL BSTR is the empty text.
+  std::wstring str() const { return std::wstring(value_ ? value_ : L"", SysStringLen(value_)); }
+
+ private:
+  BSTR value_ = nullptr;
+};
+
+class UniqueVariant {
+ public:
+  UniqueVariant() { VariantInit(&value_); }
+  UniqueVariant(const UniqueVariant&) = delete;
+  UniqueVariant& operator=(const UniqueVariant&) = delete;
+  ~UniqueVariant() { VariantClear(&value_); }
+  // Cleared, for a callee to fill.
+  VARIANT* reset() {
+    VariantClear(&value_);
+    return &value_;
+  }
+  const VARIANT& operator*() const { return value_; }
+
+ private:
+  VARIANT value_;
+};
+
+}  // namespace duvisto

@@ -3,8 +3,14 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace duvisto {
+
+// The values the two fields take; every test on them is exact and case-sensitive.
+inline constexpr std::u16string_view kEnabled = u"enabled";
+inline constexpr std::u16string_view kDisabled = u"disabled";
+inline constexpr std::u16string_view kOwnPushMarker = u"me";
 
 struct BrowseState {
   // No value until Initialize: then it equals neither "enabled" nor "disabled" and shows as nothing.

@@ -22,9 +22,6 @@ constexpr CommandWord kCommandWords[] = {
     {u"/xbabout", Command::About},           {u"/xsurfak47", Command::Surf},
 };
 
-constexpr std::u16string_view kEnabled = u"enabled";
-constexpr std::u16string_view kDisabled = u"disabled";
-constexpr std::u16string_view kOwnPushMarker = u"me";
 constexpr std::u16string_view kAboutTitle = u"About Duvisto";
 constexpr std::u16string_view kAuthorContact = u"duvisto@example.com";
 constexpr std::u16string_view kPushRefused =

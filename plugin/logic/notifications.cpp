@@ -10,8 +10,6 @@ namespace {
 constexpr char16_t kNotificationMark = u'\t';
 constexpr std::u16string_view kCheckCode = u"check";
 constexpr std::u16string_view kPushCode = u"brows";
-constexpr std::u16string_view kOwnPushMarker = u"me";
-constexpr std::u16string_view kEnabled = u"enabled";
 // The host runs this like a typed line, so it comes back to ParseCommand as "/xsurfak47".
 constexpr std::u16string_view kLocalOpenRequest = u"/xsurfak47 ";
 constexpr std::u16string_view kStatusRequestText =

@@ -94,7 +94,7 @@ STDMETHODIMP Browse::Initialize(LONG, BSTR, IDispatch* oMessenger, VARIANT_BOOL*
   *result = VARIANT_FALSE;
   const ComPtr<IDispatch> messenger(oMessenger);  // held for the call only; nothing is called on it
   return Guarded([&] {
-    state_.sRemoteStatus = u"disabled";
+    state_.sRemoteStatus = std::u16string(kDisabled);
     *result = VARIANT_TRUE;
     return S_OK;
   });

@@ -169,7 +169,7 @@ STDMETHODIMP Browse::ReceiveNotify(BSTR sNotifyCode, BSTR sText, BSTR, IDispatch
                                    BSTR* sTextToSend, VARIANT_BOOL* result) {
   if (!sTextToSend || !result) return E_POINTER;
   *result = VARIANT_FALSE;
-  const ComPtr<Browse> keepAlive(this);
+  // Opens no window, so nothing can re-enter it or release the object during the call.
   const ComPtr<IDispatch> conversationWindow(oConversationWnd);
   return Guarded([&] {
     const std::u16string code = Copy(sNotifyCode);

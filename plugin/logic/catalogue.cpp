@@ -1,6 +1,8 @@
 #include "catalogue.h"
 
 #include <array>
+#include <charconv>
+#include <iterator>
 #include <string>
 
 namespace duvisto {
@@ -21,8 +23,9 @@ constexpr std::array<CatalogueRow, kCommandCount> kRows{{
 
 // Decimal digits without any locale: the version is printed the same everywhere.
 void AppendDecimal(std::u16string& text, int value) {
-  const std::string digits = std::to_string(value);
-  text.append(digits.begin(), digits.end());
+  char digits[12];
+  char* const end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+  text.append(std::begin(digits), end);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "browse.h"
 
 #include <new>
+#include <stdexcept>
 
 #include "bstr.h"
 #include "catalogue.h"
@@ -25,6 +26,8 @@ HRESULT Guarded(Body&& body) noexcept {
     return body();
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
+  } catch (const std::length_error&) {  // a text longer than a string can hold
+    return E_OUTOFMEMORY;
   }
 }
 
@@ -33,17 +36,14 @@ HRESULT Guarded(Body&& body) noexcept {
 HRESULT Browse::Create(REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
-  ComPtr<ITypeInfo> typeInfo;
-  HRESULT hr = LoadBrowseTypeInfo(typeInfo);
-  if (FAILED(hr)) return hr;
-  auto* object = new (std::nothrow) Browse(std::move(typeInfo));
+  auto* object = new (std::nothrow) Browse();
   if (!object) return E_OUTOFMEMORY;
-  hr = object->QueryInterface(riid, ppv);
+  const HRESULT hr = object->QueryInterface(riid, ppv);
   object->Release();
   return hr;
 }
 
-Browse::Browse(ComPtr<ITypeInfo> typeInfo) : typeInfo_(std::move(typeInfo)) { ModuleAddRef(); }
+Browse::Browse() { ModuleAddRef(); }
 
 Browse::~Browse() { ModuleRelease(); }
 
@@ -70,23 +70,44 @@ STDMETHODIMP Browse::GetTypeInfoCount(UINT* count) {
   return S_OK;
 }
 
+// Loaded at the first late-bound call: a host that calls through the vtable never pays for it.
+HRESULT Browse::TypeInfo(ITypeInfo** typeInfo) {
+  if (!typeInfo_) {
+    const HRESULT hr = LoadBrowseTypeInfo(typeInfo_);
+    if (FAILED(hr)) return hr;
+  }
+  *typeInfo = typeInfo_.Get();
+  return S_OK;
+}
+
 STDMETHODIMP Browse::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
   if (!typeInfo) return E_POINTER;
   *typeInfo = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
-  return typeInfo_.CopyTo(typeInfo);
+  ITypeInfo* loaded = nullptr;
+  const HRESULT hr = TypeInfo(&loaded);
+  if (FAILED(hr)) return hr;
+  loaded->AddRef();
+  *typeInfo = loaded;
+  return S_OK;
 }
 
 STDMETHODIMP Browse::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  return DispGetIDsOfNames(typeInfo_.Get(), names, count, dispids);
+  ITypeInfo* typeInfo = nullptr;
+  const HRESULT hr = TypeInfo(&typeInfo);
+  if (FAILED(hr)) return hr;
+  return DispGetIDsOfNames(typeInfo, names, count, dispids);
 }
 
 STDMETHODIMP Browse::Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO* exception, UINT* argError) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  return InvokeFromTypeInfo(typeInfo_.Get(), static_cast<_Browse*>(this), dispid, flags, params, result,
-                            exception, argError);
+  ITypeInfo* typeInfo = nullptr;
+  const HRESULT hr = TypeInfo(&typeInfo);
+  if (FAILED(hr)) return hr;
+  return InvokeFromTypeInfo(typeInfo, static_cast<_Browse*>(this), dispid, flags, params, result, exception,
+                            argError);
 }
 
 STDMETHODIMP Browse::Initialize(LONG, BSTR, IDispatch* oMessenger, VARIANT_BOOL* result) {

@@ -39,11 +39,12 @@ class Browse final : public _Browse {
                              BSTR* sTextToSend, VARIANT_BOOL* result) override;
 
  private:
-  explicit Browse(Microsoft::WRL::ComPtr<ITypeInfo> typeInfo);
+  Browse();
   ~Browse();
+  HRESULT TypeInfo(ITypeInfo** typeInfo);  // borrowed, loaded on first use
 
   LONG references_ = 1;
-  Microsoft::WRL::ComPtr<ITypeInfo> typeInfo_;  // the vtable side of _Browse
+  Microsoft::WRL::ComPtr<ITypeInfo> typeInfo_;  // the vtable side of _Browse, once loaded
   BrowseState state_;
 };
 

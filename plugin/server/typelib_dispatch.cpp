@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -13,24 +15,13 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-std::wstring ModulePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(ModuleHandle(), path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 // The function description for `dispid`, found by scanning: looking it up by member id is
 // unreliable on the dispatch side of dual interfaces in some runtimes.
 class FuncDescFor {
  public:
+  // DISPID_UNKNOWN finds nothing and costs nothing.
   FuncDescFor(ITypeInfo* typeInfo, DISPID dispid) : typeInfo_(typeInfo) {
+    if (dispid == DISPID_UNKNOWN) return;
     TYPEATTR* attributes = nullptr;
     if (FAILED(typeInfo->GetTypeAttr(&attributes))) return;
     const WORD functionCount = attributes->cFuncs;
@@ -67,10 +58,16 @@ VARTYPE ByReferenceTarget(const ELEMDESC& parameter) {
 }  // namespace
 
 HRESULT LoadBrowseTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
-  const std::wstring path = ModulePath();
-  if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
+  std::wstring path;
+  HRESULT hr = S_OK;
+  try {
+    hr = ModulePath(path);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  if (FAILED(hr)) return hr;
   ComPtr<ITypeLib> library;
-  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+  hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
   if (FAILED(hr)) return hr;
   ComPtr<ITypeInfo> dispatchSide;
   hr = library->GetTypeInfoOfGuid(IID__Browse, &dispatchSide);
@@ -85,14 +82,24 @@ HRESULT LoadBrowseTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
 HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, WORD flags, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO* exception, UINT* argError) {
   if (!params) return E_INVALIDARG;
-  const FuncDescFor function(typeInfo, dispid);
-  if (!function.get() || params->cArgs == 0)
-    return typeInfo->Invoke(instance, dispid, flags, params, result, exception, argError);
+  // Most callers pass typed arguments: those go straight to the type library, without the
+  // function-description lookup below.
+  const VARIANTARG* const first = params->rgvarg;
+  const VARIANTARG* const last = first ? first + params->cArgs : first;
+  const bool anyVariantReference = std::any_of(first, last, [](const VARIANTARG& argument) {
+    return argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal;
+  });
+  const FuncDescFor function(typeInfo, anyVariantReference ? dispid : DISPID_UNKNOWN);
+  if (!function.get()) return typeInfo->Invoke(instance, dispid, flags, params, result, exception, argError);
 
   // Arguments come last-first; named arguments name their parameter index.
-  std::vector<VARIANTARG> arguments(params->rgvarg, params->rgvarg + params->cArgs);
-  bool substituted = false;
-  const UINT namedCount = params->cNamedArgs;
+  std::vector<VARIANTARG> arguments;
+  try {
+    arguments.assign(first, last);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  const UINT namedCount = params->rgdispidNamedArgs ? params->cNamedArgs : 0;
   for (UINT k = 0; k < params->cArgs; ++k) {
     VARIANTARG& argument = arguments[k];
     if (argument.vt != (VT_BYREF | VT_VARIANT) || !argument.pvarVal) continue;
@@ -115,10 +122,7 @@ HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, W
       argument.pbstrVal = &inner->bstrVal;
     else
       argument.plVal = &inner->lVal;
-    substituted = true;
   }
-  if (!substituted) return typeInfo->Invoke(instance, dispid, flags, params, result, exception, argError);
-
   DISPPARAMS unwrapped = *params;
   unwrapped.rgvarg = arguments.data();
   return typeInfo->Invoke(instance, dispid, flags, &unwrapped, result, exception, argError);

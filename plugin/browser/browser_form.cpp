@@ -1,5 +1,7 @@
 #include "browser_form.h"
 
+#include <iterator>
+#include <new>
 #include <string>
 
 #include "browser_layout.h"
@@ -33,10 +35,25 @@ HRESULT LastErrorResult() {
   return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
+// The window's text into `text`; false when there is no memory for it. These run inside the
+// window procedure, which no exception may leave.
+bool ReadText(HWND window, std::wstring& text) noexcept {
+  try {
+    text.assign(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+// Whether the window's text is exactly `expected`, read without allocating.
+bool TextIs(HWND window, std::wstring_view expected) {
+  wchar_t text[64];
+  if (expected.size() >= std::size(text)) return false;
+  const int length = GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+  return std::wstring_view(text, static_cast<size_t>(length)) == expected &&
+         GetWindowTextLengthW(window) == static_cast<int>(expected.size());
 }
 
 RECT PixelBox(const layout::Box& box) { return TwipsBoxToPixels(box.left, box.top, box.width, box.height); }
@@ -288,7 +305,7 @@ LRESULT FrmBrowser::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
 // the tall window with the address box and Go disabled; anything else gives the short one and
 // leaves them as they are.
 void FrmBrowser::OnActivation() {
-  const bool localAndRemote = TextOf(window_) == layout::kCaptionLocalAndRemote;
+  const bool localAndRemote = TextIs(window_, layout::kCaptionLocalAndRemote);
   RECT outer{};
   GetWindowRect(window_, &outer);
   const int height = TwipsToPixelsY(localAndRemote ? layout::kOuterHeightLocalAndRemote : layout::kOuterHeightLocal);
@@ -300,9 +317,11 @@ void FrmBrowser::OnActivation() {
 }
 
 // Go: the browser goes to whatever the address box holds. A failure is the control's to
-// show; Go reports nothing.
+// show; Go reports nothing, and without memory to read the box it does nothing.
 void FrmBrowser::OnGo() {
-  (void)NavigateLateBound(controls_->browser->Object(), TextOf(controls_->txtAddress));
+  std::wstring address;
+  if (ReadText(controls_->txtAddress, address))
+    (void)NavigateLateBound(controls_->browser->Object(), address);
 }
 
 void FrmBrowser::RememberFocus() {

@@ -19,4 +19,17 @@ HMODULE ModuleHandle() {
   return module;
 }
 
+HRESULT ModulePath(std::wstring& path) {
+  path.assign(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(ModuleHandle(), path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
+    if (length < path.size()) {
+      path.resize(length);
+      return S_OK;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
 }  // namespace duvisto

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace duvisto {
 
 void ModuleAddRef();
@@ -12,5 +14,7 @@ bool ModuleInUse();
 
 // The DLL's own module handle (for its resources and its path).
 HMODULE ModuleHandle();
+// Its full path, however long. Throws std::bad_alloc without memory for it.
+HRESULT ModulePath(std::wstring& path);
 
 }  // namespace duvisto

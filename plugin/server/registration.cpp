@@ -3,6 +3,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <new>
 #include <string>
 
 #include "Duvisto_h.h"
@@ -50,19 +51,6 @@ HRESULT DeleteTree(const wchar_t* path) {
   return status == ERROR_FILE_NOT_FOUND ? S_OK : FromWin32(status);
 }
 
-HRESULT ModulePath(std::wstring& path) {
-  path.assign(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(ModuleHandle(), path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
-    if (length < path.size()) {
-      path.resize(length);
-      return S_OK;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 HRESULT WriteEntries(const std::wstring& dllPath) {
   // The type library from this DLL's own TYPELIB resource 1; registering it also marshals
   // _Browse through the type library.
@@ -97,10 +85,15 @@ HRESULT WriteEntries(const std::wstring& dllPath) {
 }  // namespace
 
 HRESULT RegisterServer() {
-  std::wstring dllPath;
-  HRESULT hr = ModulePath(dllPath);
-  if (FAILED(hr)) return hr;
-  hr = WriteEntries(dllPath);
+  HRESULT hr = S_OK;
+  try {
+    std::wstring dllPath;
+    hr = ModulePath(dllPath);
+    if (FAILED(hr)) return hr;
+    hr = WriteEntries(dllPath);
+  } catch (const std::bad_alloc&) {  // the paths are built as strings; no exception leaves an export
+    hr = E_OUTOFMEMORY;
+  }
   // Half a registration is worse than none: take back what was written.
   if (FAILED(hr)) UnregisterServer();
   return hr;

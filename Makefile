@@ -3,9 +3,10 @@ BUILD   ?= build
 WIN32   := $(BUILD)/win32
 NATIVE  := $(BUILD)/native
 JOBS    ?= 2
+FUZZ_SECONDS ?= 600
 CMAKE_WIN32 := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all bootstrap dist native test test-native test-wine demo bench clean
+.PHONY: all bootstrap dist native test demo bench fuzz clean
 
 all: dist
 
@@ -35,6 +36,10 @@ demo: dist
 
 bench: bootstrap
 	scripts/bench.sh $(BUILD)
+
+# The command logic's fuzzer for longer than the bounded run inside `make test` (seconds).
+fuzz: bootstrap
+	scripts/fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) dist

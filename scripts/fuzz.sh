@@ -11,11 +11,12 @@ clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   -I"$root/plugin/logic" "$root"/plugin/logic/*.cpp "$root/tests/native/fuzz_logic.cpp" \
   -o "$out/fuzz_logic"
 
-# The corpus stays in OUT_DIR, so later runs start from what earlier ones found. The fuzzer's
-# running commentary goes to a log; a failure prints it whole.
+# Every run starts from the seeds kept in the repository and from what earlier runs in OUT_DIR
+# found; new finds go to OUT_DIR only. The fuzzer's running commentary goes to a log; a failure
+# prints it whole, and the input that failed is left in OUT_DIR as crash-* (or timeout-*).
 log="$out/fuzz.log"
 if "$out/fuzz_logic" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$out/" "$out/corpus" >"$log" 2>&1; then
+    -artifact_prefix="$out/" "$out/corpus" "$root/tests/native/fuzz_seeds" >"$log" 2>&1; then
   grep -E '^stat::number_of_executed_units|^Done' "$log" || true
 else
   cat "$log"

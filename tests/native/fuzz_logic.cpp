@@ -1,5 +1,6 @@
-// libFuzzer target: arbitrary statuses, commands, notifications and addresses, with the host
-// re-entering from inside boxes and windows and failing some, against invariants for any input.
+// libFuzzer target: random sequences of Initialize, commands, notifications and addresses with
+// random texts, the host re-entering from inside boxes and windows and failing some calls,
+// checked against invariants that hold for any input.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -33,11 +34,19 @@ struct Session {
 
   void RunOne() {
     switch (data_.ConsumeIntegralInRange(0, 3)) {
-      case 0: state_.sRemoteStatus = Text(); break;  // any status text, not only the two words
+      case 0: state_.sRemoteStatus = std::u16string(kDisabled); break;  // what Initialize does
       case 1: Command(Text(), Text()); break;
       case 2: Notify(Text(), Text()); break;
       default: Address(Text()); break;
     }
+    RequireReachableState();
+  }
+
+  // Whatever the input, the status is only ever nothing, "enabled" or "disabled", and the push
+  // marker only empty or "me".
+  void RequireReachableState() const {
+    Require(!state_.sRemoteStatus || *state_.sRemoteStatus == kEnabled || *state_.sRemoteStatus == kDisabled);
+    Require(state_.sPushOrigin.empty() || state_.sPushOrigin == kOwnPushMarker);
   }
 
   // A known word in mixed letter case with a tail, or any text. Bytes below 0xF0 stand for

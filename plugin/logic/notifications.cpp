@@ -32,11 +32,16 @@ std::u16string StatusRequest() { return Notification(kCheckCode, kStatusRequestT
 std::u16string PushNotification(std::u16string_view address) { return Notification(kPushCode, address); }
 
 std::u16string StatusAnswer(const BrowseState& state) {
-  std::u16string text = u"I have Messenger Plus! and morvane12's Duvisto plug-in (v";
-  text += VersionText();
-  text += u"). My remote browsing status is ";
-  text += u'\x02';
-  text += state.RemoteStatusText();
+  constexpr std::u16string_view kBeforeVersion = u"I have Messenger Plus! and morvane12's Duvisto plug-in (v";
+  constexpr std::u16string_view kBeforeStatus = u"). My remote browsing status is \x02";
+  const std::u16string version = VersionText();
+  const std::u16string_view status = state.RemoteStatusText();
+  std::u16string text;
+  text.reserve(kBeforeVersion.size() + version.size() + kBeforeStatus.size() + status.size() + 1);
+  text += kBeforeVersion;
+  text += version;
+  text += kBeforeStatus;
+  text += status;
   text += u'.';
   return text;
 }

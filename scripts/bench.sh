@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Speed and memory figures (not assertions): the command logic natively, with Google Benchmark;
-# then the real Duvisto.dll under Wine (creation, calls, the browser window, memory over cycles).
+# Speed, size and memory figures (not assertions): the command logic natively, with Google Benchmark;
+# then the real Duvisto.dll under Wine beside a floor DLL that does nothing (start-up, calls, the
+# browser window, the file, memory over a million calls), printed and written to BUILD/bench/plugin_bench.json.
 # Usage: scripts/bench.sh BUILD_DIR
 set -euo pipefail
 build=${1:-build}
@@ -9,7 +10,7 @@ cmake -S "$root/bench" -B "$build/bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build/bench" -j2 >/dev/null
 "$build/bench/logic_bench" --benchmark_counters_tabular=true
 
-# The Windows tree: configured once, then only the benchmark program and the DLL are built.
+# The Windows tree: configured once, then only the benchmark program and the DLLs it loads are built.
 win32="$build/win32"
 log="$build/bench-win32-build.log"
 mkdir -p "$build"
@@ -17,6 +18,10 @@ if [ ! -f "$win32/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
 fi
-cmake --build "$win32" --target plugin_bench Duvisto -j2 >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
+cmake --build "$win32" --target plugin_bench Duvisto BrowseFloor -j2 >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
 echo
-"$root/scripts/with-wine.sh" "$win32" wine "$win32/bin/plugin_bench.exe"
+json="$(realpath -m "$build/bench/plugin_bench.json")"
+mkdir -p "$(dirname "$json")"
+# Wine sees the Unix root as drive Z:.
+"$root/scripts/with-wine.sh" "$win32" wine "$win32/bin/plugin_bench.exe" --json "Z:$json"
+echo "The same figures as JSON: $json"

@@ -1,0 +1,11 @@
+// The floor's object: a _Browse whose methods do nothing, served the plain way.
+#pragma once
+
+#include <windows.h>
+
+namespace browse_floor {
+
+// Creates a new object and hands out `riid` from it.
+HRESULT CreateFloorBrowse(REFIID riid, void** ppv);
+
+}  // namespace browse_floor

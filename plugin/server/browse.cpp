@@ -170,11 +170,11 @@ STDMETHODIMP Browse::ParseCommand(BSTR sCommand, BSTR sCommandArg, IDispatch* oC
   const ComPtr<Browse> keepAlive(this);
   const ComPtr<IDispatch> conversationWindow(oConversationWnd);
   return Guarded([&] {
-    const std::u16string command = Copy(sCommand);
-    const std::u16string argument = Copy(sCommandArg);
+    // The host keeps its in-strings for the whole call, modal loops included; sResult is written
+    // only after the logic has finished with them, so a caller passing one string for both is safe.
     Win32PluginUi ui;
     CommandResult outcome;
-    const Status status = duvisto::ParseCommand(state_, ui, command, argument, outcome);
+    const Status status = duvisto::ParseCommand(state_, ui, View(sCommand), View(sCommandArg), outcome);
     // A result written before a failure stays written, as the host's own language would leave it.
     if (outcome.resultWritten) {
       const HRESULT hr = ReplaceBstr(sResult, outcome.result);
@@ -193,9 +193,7 @@ STDMETHODIMP Browse::ReceiveNotify(BSTR sNotifyCode, BSTR sText, BSTR, IDispatch
   // Opens no window, so nothing can re-enter it or release the object during the call.
   const ComPtr<IDispatch> conversationWindow(oConversationWnd);
   return Guarded([&] {
-    const std::u16string code = Copy(sNotifyCode);
-    const std::u16string text = Copy(sText);
-    const NotifyResult outcome = duvisto::ReceiveNotify(state_, code, text);
+    const NotifyResult outcome = duvisto::ReceiveNotify(state_, View(sNotifyCode), View(sText));
     if (outcome.textToSendWritten) {
       const HRESULT hr = ReplaceBstr(sTextToSend, outcome.textToSend);
       if (FAILED(hr)) return hr;

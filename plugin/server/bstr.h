@@ -1,4 +1,4 @@
-// The host's texts on the plug-in's side: views of BSTRs, copies, and the in-out rule.
+// The host's texts on the plug-in's side: views of BSTRs and the in-out rule.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +17,6 @@ namespace duvisto {
 inline std::u16string_view View(BSTR text) {
   return {reinterpret_cast<const char16_t*>(text), SysStringLen(text)};
 }
-
-inline std::u16string Copy(BSTR text) { return std::u16string(View(text)); }
 
 // Writes an in-out string parameter: the caller's old string is freed and a new copy stored.
 // On allocation failure the caller's string is left exactly as it was.

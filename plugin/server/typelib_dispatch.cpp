@@ -55,6 +55,95 @@ VARTYPE ByReferenceTarget(const ELEMDESC& parameter) {
   return (target == VT_BSTR || target == VT_I4) ? target : static_cast<VARTYPE>(VT_EMPTY);
 }
 
+// Parameters the caller never passes: the return value and the locale.
+constexpr USHORT kNotPassed = PARAMFLAG_FRETVAL | PARAMFLAG_FLCID;
+
+// Whether `argument` can be passed for a parameter of `type` the way the type library's Invoke
+// passes it: a by-reference parameter takes a reference of exactly its type or a value it
+// converts; a by-value parameter takes anything that converts. Types not judged here pass.
+bool Coercible(const VARIANTARG& argument, const TYPEDESC& type) {
+  VARTYPE target = type.vt;
+  bool byReference = false;
+  if (target == VT_PTR && type.lptdesc) {
+    target = type.lptdesc->vt;
+    // A pointer to an interface takes an object; IDispatch is the only one _Browse takes.
+    byReference = target != VT_USERDEFINED;
+    if (!byReference) target = VT_DISPATCH;
+  }
+  if (target == VT_USERDEFINED || target == VT_VARIANT) return true;
+  if (byReference && (argument.vt & VT_BYREF)) return argument.vt == (VT_BYREF | target);
+  VARIANT converted;
+  VariantInit(&converted);
+  // Only read: the source of a conversion into another VARIANT is left as it was.
+  const HRESULT hr = VariantChangeType(&converted, const_cast<VARIANTARG*>(&argument), 0, target);
+  VariantClear(&converted);
+  return SUCCEEDED(hr);
+}
+
+// The rgvarg index of the first argument the type library could not convert, bound to the
+// parameters as it binds them: named arguments by their ids, the others last-first in order.
+// Only called after a type mismatch, so a call that works pays nothing for it.
+bool FindUncoercibleArgument(const FUNCDESC& function, const DISPPARAMS& params, UINT& index) {
+  UINT positional = 0;
+  for (SHORT i = 0; i < function.cParams; ++i) {
+    const ELEMDESC& parameter = function.lprgelemdescParam[i];
+    if (parameter.paramdesc.wParamFlags & kNotPassed) continue;
+    const DISPID* const named = params.rgdispidNamedArgs;
+    const DISPID* const namedEnd = named + params.cNamedArgs;
+    const DISPID* const naming = std::find(named, namedEnd, static_cast<DISPID>(i));
+    UINT candidate = 0;
+    if (naming != namedEnd) {
+      candidate = static_cast<UINT>(naming - named);
+    } else if (params.cNamedArgs + positional < params.cArgs) {
+      candidate = params.cArgs - 1 - positional++;
+    } else {
+      continue;
+    }
+    if (!Coercible(params.rgvarg[candidate], parameter.tdesc)) {
+      index = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+// A named argument must name a parameter the caller can pass, once. The type library would
+// answer a wrong name as a wrong count; the caller is told which argument it is instead.
+HRESULT CheckNamedArguments(const FUNCDESC& function, const DISPPARAMS& params, UINT* argError) {
+  const DISPID* const named = params.rgdispidNamedArgs;
+  for (UINT k = 0; k < params.cNamedArgs; ++k) {
+    const DISPID id = named[k];
+    const bool putValue =
+        id == DISPID_PROPERTYPUT && (function.invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)) != 0;
+    const bool parameter = id >= 0 && id < function.cParams &&
+                           !(function.lprgelemdescParam[id].paramdesc.wParamFlags & kNotPassed);
+    if ((!putValue && !parameter) || std::find(named, named + k, id) != named + k) {
+      if (argError) *argError = k;
+      return DISP_E_PARAMNOTFOUND;
+    }
+  }
+  return S_OK;
+}
+
+// The type library's Invoke, which leaves puArgErr unset on a type mismatch in some runtimes:
+// then the argument is found here.
+HRESULT InvokeTyped(ITypeInfo* typeInfo, void* instance, DISPID dispid, WORD flags, DISPPARAMS* params,
+                    VARIANT* result, EXCEPINFO* exception, UINT* argError, const FUNCDESC* function) {
+  constexpr UINT kNotReported = static_cast<UINT>(-1);
+  UINT reported = kNotReported;
+  const HRESULT hr = typeInfo->Invoke(instance, dispid, flags, params, result, exception, &reported);
+  if (!argError) return hr;
+  if (reported != kNotReported) {
+    *argError = reported;
+  } else if (hr == DISP_E_TYPEMISMATCH) {
+    const FuncDescFor lookedUp(typeInfo, function ? DISPID_UNKNOWN : dispid);
+    const FUNCDESC* const described = function ? function : lookedUp.get();
+    UINT index = 0;
+    if (described && FindUncoercibleArgument(*described, *params, index)) *argError = index;
+  }
+  return hr;
+}
+
 }  // namespace
 
 HRESULT LoadBrowseTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
@@ -82,15 +171,28 @@ HRESULT LoadBrowseTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
 HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, WORD flags, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO* exception, UINT* argError) {
   if (!params) return E_INVALIDARG;
-  // Most callers pass typed arguments: those go straight to the type library, without the
-  // function-description lookup below.
+  // The type library reads both arrays without looking: a count without its array is refused
+  // here rather than read through a null pointer.
+  if ((params->cArgs != 0 && !params->rgvarg) || (params->cNamedArgs != 0 && !params->rgdispidNamedArgs) ||
+      params->cNamedArgs > params->cArgs)
+    return E_INVALIDARG;
+  // Most callers pass typed, positional arguments: those go straight to the type library,
+  // without the function-description lookup below.
   const VARIANTARG* const first = params->rgvarg;
   const VARIANTARG* const last = first ? first + params->cArgs : first;
   const bool anyVariantReference = std::any_of(first, last, [](const VARIANTARG& argument) {
     return argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal;
   });
-  const FuncDescFor function(typeInfo, anyVariantReference ? dispid : DISPID_UNKNOWN);
-  if (!function.get()) return typeInfo->Invoke(instance, dispid, flags, params, result, exception, argError);
+  const bool lookUp = anyVariantReference || params->cNamedArgs != 0;
+  const FuncDescFor function(typeInfo, lookUp ? dispid : DISPID_UNKNOWN);
+  const FUNCDESC* const described = function.get();
+  // A call that reaches no function is the type library's to answer (member not found).
+  if (described && (described->invkind & flags)) {
+    const HRESULT hr = CheckNamedArguments(*described, *params, argError);
+    if (FAILED(hr)) return hr;
+  }
+  if (!described || !anyVariantReference)
+    return InvokeTyped(typeInfo, instance, dispid, flags, params, result, exception, argError, described);
 
   // Arguments come last-first; named arguments name their parameter index.
   std::vector<VARIANTARG> arguments;
@@ -99,14 +201,14 @@ HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, W
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-  const UINT namedCount = params->rgdispidNamedArgs ? params->cNamedArgs : 0;
+  const UINT namedCount = params->cNamedArgs;
   for (UINT k = 0; k < params->cArgs; ++k) {
     VARIANTARG& argument = arguments[k];
     if (argument.vt != (VT_BYREF | VT_VARIANT) || !argument.pvarVal) continue;
     const LONG parameterIndex = k < namedCount ? params->rgdispidNamedArgs[k]
                                                : static_cast<LONG>(params->cArgs - 1 - k);
-    if (parameterIndex < 0 || parameterIndex >= function.get()->cParams) continue;
-    const VARTYPE target = ByReferenceTarget(function.get()->lprgelemdescParam[parameterIndex]);
+    if (parameterIndex < 0 || parameterIndex >= described->cParams) continue;
+    const VARTYPE target = ByReferenceTarget(described->lprgelemdescParam[parameterIndex]);
     if (target == VT_EMPTY) continue;
 
     VARIANT* inner = argument.pvarVal;
@@ -125,7 +227,7 @@ HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, W
   }
   DISPPARAMS unwrapped = *params;
   unwrapped.rgvarg = arguments.data();
-  return typeInfo->Invoke(instance, dispid, flags, &unwrapped, result, exception, argError);
+  return InvokeTyped(typeInfo, instance, dispid, flags, &unwrapped, result, exception, argError, described);
 }
 
 }  // namespace duvisto

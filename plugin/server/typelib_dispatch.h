@@ -9,10 +9,15 @@ namespace duvisto {
 // The vtable side of _Browse, from the type library in this DLL's resources.
 HRESULT LoadBrowseTypeInfo(Microsoft::WRL::ComPtr<ITypeInfo>& typeInfo);
 
-// ITypeInfo::Invoke with one addition: script engines such as VBScript pass a by-reference
-// variable as VT_BYREF|VT_VARIANT, which the type library's Invoke refuses for a BSTR* or
-// long* parameter. Such an argument is converted in place to the parameter's type and passed
-// as a reference to it, so the method's write lands in the caller's variable.
+// ITypeInfo::Invoke with these additions:
+// - script engines such as VBScript pass a by-reference variable as VT_BYREF|VT_VARIANT, which
+//   the type library's Invoke refuses for a BSTR* or long* parameter. Such an argument is
+//   converted in place to the parameter's type and passed as a reference to it, so the
+//   method's write lands in the caller's variable;
+// - a DISPPARAMS whose counts promise arrays it does not have is E_INVALIDARG;
+// - a named argument that names no passable parameter, or one already named, is
+//   DISP_E_PARAMNOTFOUND with *argError its index in rgvarg;
+// - on DISP_E_TYPEMISMATCH *argError is the index in rgvarg of the argument that did not convert.
 HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, WORD flags, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO* exception, UINT* argError);
 

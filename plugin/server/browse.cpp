@@ -94,6 +94,9 @@ STDMETHODIMP Browse::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
 
 STDMETHODIMP Browse::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  // The system's lookup reads and writes both arrays without looking.
+  if (count != 0 && !names) return E_INVALIDARG;
+  if (count != 0 && !dispids) return E_POINTER;
   ITypeInfo* typeInfo = nullptr;
   const HRESULT hr = TypeInfo(&typeInfo);
   if (FAILED(hr)) return hr;

@@ -14,31 +14,6 @@ namespace {
 
 constexpr wchar_t kLocalCaption[] = L"Internet browser (local)";
 constexpr wchar_t kRemoteCaption[] = L"Internet browser (local & remote)";
-const std::wstring kStatusAnswer =
-    L"I have Messenger Plus! and morvane12's Duvisto plug-in (v1.0.0). My remote browsing status is \x02";
-
-struct Outcome {
-  HRESULT hr = E_UNEXPECTED;
-  VARIANT_BOOL handled = 7;
-  std::wstring text;  // sResult or sTextToSend after the call; "kept" when not written
-};
-
-Outcome Parse(_Browse* object, const std::wstring& command, const std::wstring& argument = L"") {
-  Outcome outcome;
-  Bstr result(L"kept");
-  outcome.hr = object->ParseCommand(Bstr(command).get(), Bstr(argument).get(), nullptr, result.inout(), &outcome.handled);
-  outcome.text = result.str();
-  return outcome;
-}
-
-Outcome Notify(_Browse* object, const std::wstring& code, const std::wstring& text = L"") {
-  Outcome outcome;
-  Bstr toSend(L"kept");
-  outcome.hr = object->ReceiveNotify(Bstr(code).get(), Bstr(text).get(), Bstr(L"B").get(), nullptr, toSend.inout(),
-                                     &outcome.handled);
-  outcome.text = toSend.str();
-  return outcome;
-}
 
 class Commands : public ::testing::Test {
  protected:

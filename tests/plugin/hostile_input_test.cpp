@@ -20,42 +20,15 @@ namespace {
 
 constexpr DISPID kInitialize = 0x60030000, kUninitialize = 0x60030001, kGetPublishInfo = 0x60030002,
                  kGetPublishCommandInfo = 0x60030003, kParseCommand = 0x60030004, kReceiveNotify = 0x60030005;
-constexpr VARIANT_BOOL kUnset = 7;    // neither True nor False: shows whether a result was written
 constexpr UINT kNotWritten = 0xDEAD;  // puArgErr as the caller passed it
 constexpr size_t kSixteenMi = 16 * 1024 * 1024;
 constexpr wchar_t kRemoteCaption[] = L"Internet browser (local & remote)";
-const std::wstring kStatusAnswer =
-    L"I have Messenger Plus! and morvane12's Duvisto plug-in (v1.0.0). My remote browsing status is \x02";
 const std::wstring kStatusRequest =
     L"\tcheckI would like to check your status of remote browsing. This will only work if you have Messenger "
     L"Plus! and the plug-in Duvisto by morvane12.";
 const std::wstring kExplanationStart = L"If your contact has Duvisto and if it's enabled";
 const std::wstring kRefusedPush =
     L"Your remote browsing is disabled. Enable remote browsing (/xbenable) and try again.";
-
-struct Outcome {
-  HRESULT hr = E_UNEXPECTED;
-  VARIANT_BOOL handled = kUnset;
-  std::wstring text;  // sResult or sTextToSend after the call; "kept" when not written
-};
-
-Outcome Parse(_Browse* object, const std::wstring& command, const std::wstring& argument = L"") {
-  Outcome outcome;
-  Bstr result(L"kept");
-  outcome.hr =
-      object->ParseCommand(Bstr(command).get(), Bstr(argument).get(), nullptr, result.inout(), &outcome.handled);
-  outcome.text = result.str();
-  return outcome;
-}
-
-Outcome Notify(_Browse* object, const std::wstring& code, const std::wstring& text = L"") {
-  Outcome outcome;
-  Bstr toSend(L"kept");
-  outcome.hr = object->ReceiveNotify(Bstr(code).get(), Bstr(text).get(), Bstr(L"B").get(), nullptr, toSend.inout(),
-                                     &outcome.handled);
-  outcome.text = toSend.str();
-  return outcome;
-}
 
 // Taken as the plug-in's, and the text left as the host passed it.
 bool IsKept(const Outcome& outcome) {

@@ -70,6 +70,27 @@ void UiThreadCaller::Post(std::function<void()> work) const {
   if (PostMessageW(window_, kRunPostedWork, 0, reinterpret_cast<LPARAM>(queued.get()))) queued.release();
 }
 
+const std::wstring kStatusAnswer =
+    L"I have Messenger Plus! and morvane12's Duvisto plug-in (v1.0.0). My remote browsing status is \x02";
+
+Outcome Parse(_Browse* object, const std::wstring& command, const std::wstring& argument) {
+  Outcome outcome;
+  Bstr result(L"kept");
+  outcome.hr =
+      object->ParseCommand(Bstr(command).get(), Bstr(argument).get(), nullptr, result.inout(), &outcome.handled);
+  outcome.text = result.str();
+  return outcome;
+}
+
+Outcome Notify(_Browse* object, const std::wstring& code, const std::wstring& text) {
+  Outcome outcome;
+  Bstr toSend(L"kept");
+  outcome.hr = object->ReceiveNotify(Bstr(code).get(), Bstr(text).get(), Bstr(L"B").get(), nullptr, toSend.inout(),
+                                     &outcome.handled);
+  outcome.text = toSend.str();
+  return outcome;
+}
+
 }  // namespace plugin_test
 
 namespace {

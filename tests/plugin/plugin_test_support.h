@@ -31,6 +31,19 @@ HRESULT CreateByProgId(ComPtr<_Browse>& browse);
 
 using Bstr = duvisto::UniqueBstr;
 
+// The status answer up to the status word, which follows it.
+extern const std::wstring kStatusAnswer;
+inline constexpr VARIANT_BOOL kUnset = 7;  // neither True nor False: shows whether a result was written
+
+// One ParseCommand or ReceiveNotify as the host makes it, the in-out text passed in as "kept".
+struct Outcome {
+  HRESULT hr = E_UNEXPECTED;
+  VARIANT_BOOL handled = kUnset;
+  std::wstring text;  // sResult or sTextToSend after the call; "kept" when not written
+};
+Outcome Parse(_Browse* object, const std::wstring& command, const std::wstring& argument = L"");
+Outcome Notify(_Browse* object, const std::wstring& code, const std::wstring& text = L"");
+
 // Created on the apartment thread; Post() from any thread queues work for that thread, which
 // runs it from whatever message loop it is in (a message box's, the browser window's).
 class UiThreadCaller {

@@ -38,12 +38,6 @@ std::wstring StatusAnswer(_Browse* browse) {
   return toSend.str();
 }
 
-HWND FindTopLevel(DWORD uiThread, const wchar_t* className, const wchar_t* caption) {
-  for (HWND window : robot::TopLevelWindows(robot::Owner::Thread(uiThread), className))
-    if (!caption || robot::WindowText(window) == caption) return window;
-  return nullptr;
-}
-
 // The moment a top-level window of this thread became visible, seen from inside its own thread
 // (WM_WINDOWPOSCHANGED with SWP_SHOWWINDOW), so the robot's polling interval is not measured.
 LONGLONG shownAt = 0;
@@ -81,11 +75,10 @@ WindowTimes OpenAndCloseBrowser(_Browse* browse) {
         returnedAt = Now();
       },
       [&](DWORD uiThread) {
-        HWND window = nullptr;
-        if (!robot::WaitUntil([&] { return (window = FindTopLevel(uiThread, nullptr, kLocalCaption)) != nullptr; }))
-          return;
+        const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(uiThread), kLocalCaption);
+        if (!window) return;
         closeRequestedAt = Now();
-        closed = robot::CloseAndWait(window);
+        closed = robot::CloseAndWait(*window);
       },
       15s);
   if (!driven.callReturnedInTime || !closed) throw Failure("the browser window did not open and close in time");
@@ -109,9 +102,7 @@ void EnableRemoteBrowsing(_Browse* browse) {
   const auto driven = robot::RunDriven(
       [&] { Parse(browse, L"/xbenable"); },
       [](DWORD uiThread) {
-        HWND box = nullptr;
-        if (robot::WaitUntil([&] { return (box = FindTopLevel(uiThread, L"#32770", nullptr)) != nullptr; }))
-          robot::CloseAndWait(box);
+        if (const auto box = robot::WaitForMessageBox(robot::Owner::Thread(uiThread))) robot::CloseAndWait(box->hwnd);
       },
       15s);
   if (!driven.callReturnedInTime) throw Failure("the /xbenable box was not closed in time");

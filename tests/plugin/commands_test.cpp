@@ -44,16 +44,6 @@ class Commands : public ::testing::Test {
     return outcome;
   }
 
-  static std::optional<HWND> Window(DWORD uiThread, const wchar_t* caption) {
-    std::optional<HWND> found;
-    robot::WaitUntil([&] {
-      for (HWND window : robot::TopLevelWindows(robot::Owner::Thread(uiThread)))
-        if (robot::WindowText(window) == caption) found = window;
-      return found.has_value();
-    });
-    return found;
-  }
-
   ComPtr<_Browse> browse;
   UiThreadCaller caller;
 };
@@ -116,7 +106,7 @@ TEST_F(Commands, PushExplainsOpensTheWindowAndHandsOverTheNotificationOnlyWhenCl
         if (!explanation) return;
         box = *explanation;
         robot::PressButton(explanation->hwnd, IDOK);
-        auto window = Window(uiThread, kRemoteCaption);
+        auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(uiThread), kRemoteCaption);
         if (!window) return;
         // While the window is open: the echo of our own push, and a status check.
         caller.Post([&] {
@@ -166,7 +156,7 @@ TEST_F(Commands, BrowserCommandsOpenOneWindowAndNestedOpensReuseIt) {
   const auto driven = robot::RunDriven(
       [&] { local = Parse(browse.Get(), L"/XBROWSER", L"www.example.com"); },
       [&](DWORD uiThread) {
-        auto window = Window(uiThread, kLocalCaption);
+        auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(uiThread), kLocalCaption);
         if (!window) return;
         // A pushed address arrives while the local window is open; it returns only on close.
         caller.Post([&] { nested = Parse(browse.Get(), L"/xsurfak47", L"www.example.org"), nestedReturned = true; });

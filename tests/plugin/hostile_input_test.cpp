@@ -77,19 +77,6 @@ VARIANTARG VariantRef(VARIANT* variable) {
   return v;
 }
 
-// The visible top-level window of the thread with this caption.
-std::optional<HWND> WaitForCaption(DWORD uiThread, const wchar_t* caption, std::chrono::milliseconds timeout = 10s) {
-  std::optional<HWND> found;
-  robot::WaitUntil(
-      [&] {
-        for (HWND window : robot::TopLevelWindows(robot::Owner::Thread(uiThread)))
-          if (robot::WindowText(window) == caption) found = window;
-        return found.has_value();
-      },
-      timeout);
-  return found;
-}
-
 class Hostile : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -163,7 +150,7 @@ class Hostile : public ::testing::Test {
           if (!explanation) return;
           explained = explanation->text.compare(0, kExplanationStart.size(), kExplanationStart) == 0;
           robot::PressButton(explanation->hwnd, IDOK);
-          const auto window = WaitForCaption(uiThread, kRemoteCaption, windowWait);
+          const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(uiThread), kRemoteCaption, windowWait);
           if (!window) return;
           windowShown = true;
           if (whileOpen) whileOpen(uiThread, *window);

@@ -89,6 +89,19 @@ std::optional<HWND> WaitForWindow(Owner owner, const wchar_t* className, std::ch
   return windows.empty() ? std::nullopt : std::optional(windows.front());
 }
 
+std::optional<HWND> WaitForWindowCaptioned(Owner owner, const std::wstring& caption,
+                                           std::chrono::milliseconds timeout) {
+  std::optional<HWND> found;
+  WaitUntil(
+      [&] {
+        for (HWND window : TopLevelWindows(owner))
+          if (WindowText(window) == caption) found = window;
+        return found.has_value();
+      },
+      timeout);
+  return found;
+}
+
 MessageBoxInfo ReadMessageBox(HWND box) {
   MessageBoxInfo info{box, WindowText(box), {}, IconOf(box), {}};
   if (HWND text = GetDlgItem(box, 0xFFFF)) info.text = WindowText(text);

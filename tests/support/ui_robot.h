@@ -39,6 +39,9 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 std::vector<HWND> TopLevelWindows(Owner owner, const wchar_t* className = nullptr);
 std::optional<HWND> WaitForWindow(Owner owner, const wchar_t* className = nullptr,
                                   std::chrono::milliseconds timeout = kDefaultWait);
+// A visible top-level window of `owner` whose caption is exactly `caption`.
+std::optional<HWND> WaitForWindowCaptioned(Owner owner, const std::wstring& caption,
+                                           std::chrono::milliseconds timeout = kDefaultWait);
 
 // A message box (class #32770) of `owner`, read in full.
 std::optional<MessageBoxInfo> WaitForMessageBox(Owner owner, std::chrono::milliseconds timeout = kDefaultWait);

@@ -1,6 +1,7 @@
 #include "module.h"
 
 #include <atomic>
+#include <new>
 
 namespace duvisto {
 namespace {
@@ -19,16 +20,20 @@ HMODULE ModuleHandle() {
   return module;
 }
 
-HRESULT ModulePath(std::wstring& path) {
-  path.assign(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(ModuleHandle(), path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
-    if (length < path.size()) {
-      path.resize(length);
-      return S_OK;
+HRESULT ModulePath(std::wstring& path) noexcept {
+  try {
+    path.assign(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length = GetModuleFileNameW(ModuleHandle(), path.data(), static_cast<DWORD>(path.size()));
+      if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
+      if (length < path.size()) {
+        path.resize(length);
+        return S_OK;
+      }
+      path.resize(path.size() * 2);
     }
-    path.resize(path.size() * 2);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
   }
 }
 

@@ -14,7 +14,7 @@ bool ModuleInUse();
 
 // The DLL's own module handle (for its resources and its path).
 HMODULE ModuleHandle();
-// Its full path, however long. Throws std::bad_alloc without memory for it.
-HRESULT ModulePath(std::wstring& path);
+// Its full path, however long; E_OUTOFMEMORY without memory for it.
+HRESULT ModulePath(std::wstring& path) noexcept;
 
 }  // namespace duvisto

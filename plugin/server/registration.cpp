@@ -91,7 +91,7 @@ HRESULT RegisterServer() {
     hr = ModulePath(dllPath);
     if (FAILED(hr)) return hr;
     hr = WriteEntries(dllPath);
-  } catch (const std::bad_alloc&) {  // the paths are built as strings; no exception leaves an export
+  } catch (const std::bad_alloc&) {  // the key paths are built as strings; no exception leaves an export
     hr = E_OUTOFMEMORY;
   }
   // Half a registration is worse than none: take back what was written.

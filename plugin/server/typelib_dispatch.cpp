@@ -148,12 +148,7 @@ HRESULT InvokeTyped(ITypeInfo* typeInfo, void* instance, DISPID dispid, WORD fla
 
 HRESULT LoadBrowseTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
   std::wstring path;
-  HRESULT hr = S_OK;
-  try {
-    hr = ModulePath(path);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  HRESULT hr = ModulePath(path);
   if (FAILED(hr)) return hr;
   ComPtr<ITypeLib> library;
   hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);

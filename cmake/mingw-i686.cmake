@@ -1,5 +1,6 @@
-# Cross compiling for 32-bit Windows with mingw-w64. The posix thread model is needed by
-# GoogleTest (std::mutex); everything is linked statically, so no mingw DLL is imported.
+# Cross compiling for 32-bit Windows with mingw-w64: the tests, the host stand-in and the bench.
+# The posix thread model is needed by GoogleTest (std::mutex); everything is linked statically,
+# so no mingw DLL is imported. The deliverables use mingw-i686-xp.cmake instead.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

@@ -48,6 +48,8 @@ struct TwipsScale {
 };
 
 UniqueFont MessageFont() {
+  // Built for XP (WINVER 0x0501), the structure has XP's size, which every later Windows accepts;
+  // XP refuses the larger Vista one.
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;

@@ -1,9 +1,14 @@
 // installer.exe: shows Form1 and runs its messages until the window is gone.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "form1.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  // The manifest asks for Common Controls 6; XP creates no window for such a program until
+  // comctl32 has registered its control classes.
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   installer::Form1 form;
   if (!form.Show(instance, showCommand)) return 1;
   MSG message;

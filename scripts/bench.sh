@@ -18,7 +18,7 @@ if [ ! -f "$win32/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
 fi
-cmake --build "$win32" --target plugin_bench Duvisto BrowseFloor -j2 >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
+cmake --build "$win32" --target plugin_bench deliverables -j2 >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
 echo
 json="$(realpath -m "$build/bench/plugin_bench.json")"
 mkdir -p "$(dirname "$json")"

@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 libwine-dev
   xvfb xauth x11-utils imagemagick
-  cmake make g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+  cmake make g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev python3
 )
 
 missing=()

@@ -1,5 +1,6 @@
 ' Drives every window-free method of Duvisto.Browse late-bound, as a script would, and checks
-' that the by-reference outputs reach the script's own variables. Exit code 1 on any mismatch.
+' that the by-reference outputs reach the script's own variables. Ends with "vbscript: all checks
+' passed" only when every check held: a runtime error ends cscript with exit code 0 under Wine.
 Option Explicit
 
 Dim failures : failures = 0
@@ -15,10 +16,11 @@ Dim browse : Set browse = CreateObject("Duvisto.Browse")
 Check "Initialize", browse.Initialize(2053, "a@example.com", Nothing), True
 
 Dim pluginName, commandCount, tagCount
-pluginName = "old" : commandCount = "x" : tagCount = 12
+pluginName = "old" : commandCount = "3" : tagCount = 12
 Check "GetPublishInfo", browse.GetPublishInfo(pluginName, commandCount, tagCount), True
 Check "plug-in name", pluginName, "Duvisto by morvane12"
 Check "command count", commandCount, 7
+Check "command count type", TypeName(commandCount), "Long"
 Check "tag count", tagCount, 0
 
 Dim index, commandName, commandValue, commandHelp

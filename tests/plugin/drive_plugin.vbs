@@ -40,6 +40,22 @@ commandName = "kept"
 browse.GetPublishCommandInfo 8, commandName, commandValue, commandHelp
 Check "row 8 writes nothing", commandName, "kept"
 
+' A variable the method does not write keeps its type, also when the call is refused.
+Function Types()
+  Types = TypeName(commandName) & " " & TypeName(commandValue) & " " & TypeName(commandHelp)
+End Function
+commandName = Empty : commandValue = 12 : commandHelp = Empty
+browse.GetPublishCommandInfo 8, commandName, commandValue, commandHelp
+Check "row 8 keeps the types", Types(), "Empty Integer Empty"
+On Error Resume Next
+browse.GetPublishCommandInfo "abc", commandName, commandValue, commandHelp
+Dim refusal : refusal = Err.Number
+On Error GoTo 0
+Check "a text index is a type mismatch", refusal, 13
+Check "the refused call keeps the types", Types(), "Empty Integer Empty"
+browse.GetPublishCommandInfo 1, commandName, commandValue, commandHelp
+Check "row 1 writes name and value only", Types(), "String String Empty"
+
 Dim result : result = "kept"
 Check "unknown command", browse.ParseCommand("/hello", "", Nothing, result), False
 Check "unknown command result", result, "kept"

@@ -3,11 +3,13 @@
 #include <oleauto.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "Duvisto_h.h"
+#include "com_owners.h"
 #include "module.h"
 
 namespace duvisto {
@@ -54,6 +56,57 @@ VARTYPE ByReferenceTarget(const ELEMDESC& parameter) {
   const VARTYPE target = type.lptdesc->vt;
   return (target == VT_BSTR || target == VT_I4) ? target : static_cast<VARTYPE>(VT_EMPTY);
 }
+
+// A script's by-reference variable whose value is not of its BSTR* or long* parameter's type:
+// the method works on a converted copy, and the variable takes the copy only if the method
+// wrote it. A call refused before the method runs, or a method that leaves the parameter
+// alone, leaves the variable exactly as it was, type included.
+class ConvertedVariable {
+ public:
+  HRESULT Convert(VARIANT* variable, VARTYPE target) {
+    VARIANT* const copy = copy_.reset();
+    const HRESULT hr = VariantChangeType(copy, variable, 0, target);
+    if (FAILED(hr)) return hr;
+    variable_ = variable;
+    copyValue_ = copy;
+    passedText_ = target == VT_BSTR ? copy->bstrVal : nullptr;
+    passedNumber_ = target == VT_I4 ? copy->lVal : 0;
+    return S_OK;
+  }
+
+  // The reference the method is called with.
+  VARIANTARG Reference() const {
+    VARIANTARG reference;
+    reference.vt = VT_BYREF | copyValue_->vt;
+    if (copyValue_->vt == VT_BSTR)
+      reference.pbstrVal = &copyValue_->bstrVal;
+    else
+      reference.plVal = &copyValue_->lVal;
+    return reference;
+  }
+
+  // Moves a written copy into the variable. The methods allocate a new string before freeing
+  // the old one, so a written string has a new pointer. A long counts as written when its value
+  // changed: one written with the value it had keeps the variable's, which converts to it.
+  HRESULT WriteBackIfWritten() {
+    if (!variable_) return S_OK;
+    const bool written = copyValue_->vt == VT_BSTR ? copyValue_->bstrVal != passedText_
+                                                   : copyValue_->lVal != passedNumber_;
+    if (!written) return S_OK;
+    const HRESULT hr = VariantClear(variable_);
+    if (FAILED(hr)) return hr;
+    *variable_ = *copyValue_;
+    copyValue_->vt = VT_EMPTY;  // the string now belongs to the variable
+    return S_OK;
+  }
+
+ private:
+  UniqueVariant copy_;
+  VARIANT* copyValue_ = nullptr;  // copy_'s value, filled by Convert
+  VARIANT* variable_ = nullptr;   // the caller's, set once converted
+  BSTR passedText_ = nullptr;
+  LONG passedNumber_ = 0;
+};
 
 // Parameters the caller never passes: the return value and the locale.
 constexpr USHORT kNotPassed = PARAMFLAG_FRETVAL | PARAMFLAG_FLCID;
@@ -191,8 +244,10 @@ HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, W
 
   // Arguments come last-first; named arguments name their parameter index.
   std::vector<VARIANTARG> arguments;
+  std::unique_ptr<ConvertedVariable[]> converted;
   try {
     arguments.assign(first, last);
+    converted = std::make_unique<ConvertedVariable[]>(params->cArgs);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
@@ -206,23 +261,34 @@ HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, W
     const VARTYPE target = ByReferenceTarget(described->lprgelemdescParam[parameterIndex]);
     if (target == VT_EMPTY) continue;
 
-    VARIANT* inner = argument.pvarVal;
-    if (inner->vt != target) {
-      const HRESULT hr = VariantChangeType(inner, inner, 0, target);
-      if (FAILED(hr)) {
-        if (argError) *argError = k;
-        return DISP_E_TYPEMISMATCH;
-      }
+    VARIANT* const inner = argument.pvarVal;
+    if (inner->vt == target) {
+      // Already of the parameter's type: the method writes the variable itself.
+      argument.vt = VT_BYREF | target;
+      if (target == VT_BSTR)
+        argument.pbstrVal = &inner->bstrVal;
+      else
+        argument.plVal = &inner->lVal;
+      continue;
     }
-    argument.vt = VT_BYREF | target;
-    if (target == VT_BSTR)
-      argument.pbstrVal = &inner->bstrVal;
-    else
-      argument.plVal = &inner->lVal;
+    if (FAILED(converted[k].Convert(inner, target))) {
+      if (argError) *argError = k;
+      return DISP_E_TYPEMISMATCH;
+    }
+    argument = converted[k].Reference();
   }
   DISPPARAMS unwrapped = *params;
   unwrapped.rgvarg = arguments.data();
-  return InvokeTyped(typeInfo, instance, dispid, flags, &unwrapped, result, exception, argError, described);
+  const HRESULT hr =
+      InvokeTyped(typeInfo, instance, dispid, flags, &unwrapped, result, exception, argError, described);
+  // Only a method that ran has written anything; what it wrote before failing stays written,
+  // as it does for a caller passing its BSTR or long by reference directly.
+  HRESULT writeBack = S_OK;
+  for (UINT k = params->cArgs; k-- > 0;) {
+    const HRESULT written = converted[k].WriteBackIfWritten();
+    if (SUCCEEDED(writeBack)) writeBack = written;
+  }
+  return FAILED(hr) ? hr : writeBack;
 }
 
 }  // namespace duvisto

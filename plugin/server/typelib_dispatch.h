@@ -11,9 +11,10 @@ HRESULT LoadBrowseTypeInfo(Microsoft::WRL::ComPtr<ITypeInfo>& typeInfo);
 
 // ITypeInfo::Invoke with these additions:
 // - script engines such as VBScript pass a by-reference variable as VT_BYREF|VT_VARIANT, which
-//   the type library's Invoke refuses for a BSTR* or long* parameter. Such an argument is
-//   converted in place to the parameter's type and passed as a reference to it, so the
-//   method's write lands in the caller's variable;
+//   the type library's Invoke refuses for a BSTR* or long* parameter. A variable of the
+//   parameter's type is passed as a reference to its value; any other is converted into a copy,
+//   and the variable takes the converted type and the written value only if the method wrote
+//   the copy. A call refused before the method runs leaves every variable exactly as it was;
 // - a DISPPARAMS whose counts promise arrays it does not have is E_INVALIDARG;
 // - a named argument that names no passable parameter, or one already named, is
 //   DISP_E_PARAMNOTFOUND with *argError its index in rgvarg;

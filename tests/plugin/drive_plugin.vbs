@@ -1,5 +1,6 @@
 ' Drives every window-free method of Duvisto.Browse late-bound, as a script would, and checks
-' that the by-reference outputs reach the script's own variables. Exit code 1 on any mismatch.
+' that the by-reference outputs reach the script's own variables. Ends with "vbscript: all checks
+' passed" only when every check held: a runtime error ends cscript with exit code 0 under Wine.
 Option Explicit
 
 Dim failures : failures = 0
@@ -15,10 +16,11 @@ Dim browse : Set browse = CreateObject("Duvisto.Browse")
 Check "Initialize", browse.Initialize(2053, "a@example.com", Nothing), True
 
 Dim pluginName, commandCount, tagCount
-pluginName = "old" : commandCount = "x" : tagCount = 12
+pluginName = "old" : commandCount = "3" : tagCount = 12
 Check "GetPublishInfo", browse.GetPublishInfo(pluginName, commandCount, tagCount), True
 Check "plug-in name", pluginName, "Duvisto by morvane12"
 Check "command count", commandCount, 7
+Check "command count type", TypeName(commandCount), "Long"
 Check "tag count", tagCount, 0
 
 Dim index, commandName, commandValue, commandHelp
@@ -37,6 +39,22 @@ Check "row 7 keeps help", commandHelp, "kept"
 commandName = "kept"
 browse.GetPublishCommandInfo 8, commandName, commandValue, commandHelp
 Check "row 8 writes nothing", commandName, "kept"
+
+' A variable the method does not write keeps its type, also when the call is refused.
+Function Types()
+  Types = TypeName(commandName) & " " & TypeName(commandValue) & " " & TypeName(commandHelp)
+End Function
+commandName = Empty : commandValue = 12 : commandHelp = Empty
+browse.GetPublishCommandInfo 8, commandName, commandValue, commandHelp
+Check "row 8 keeps the types", Types(), "Empty Integer Empty"
+On Error Resume Next
+browse.GetPublishCommandInfo "abc", commandName, commandValue, commandHelp
+Dim refusal : refusal = Err.Number
+On Error GoTo 0
+Check "a text index is a type mismatch", refusal, 13
+Check "the refused call keeps the types", Types(), "Empty Integer Empty"
+browse.GetPublishCommandInfo 1, commandName, commandValue, commandHelp
+Check "row 1 writes name and value only", Types(), "String String Empty"
 
 Dim result : result = "kept"
 Check "unknown command", browse.ParseCommand("/hello", "", Nothing, result), False

@@ -77,6 +77,22 @@ VARIANTARG VariantRef(VARIANT* variable) {
   return v;
 }
 
+// A script variable as "type value": "Empty", "Long 12", "Double 0.5", "String text".
+std::wstring Described(const VARIANT& variable) {
+  switch (variable.vt) {
+    case VT_EMPTY:
+      return L"Empty";
+    case VT_I4:
+      return L"Long " + std::to_wstring(variable.lVal);
+    case VT_R8:
+      return L"Double " + std::to_wstring(variable.dblVal).erase(3);  // the tests use 0.5 only
+    case VT_BSTR:
+      return L"String " + std::wstring(variable.bstrVal, SysStringLen(variable.bstrVal));
+    default:
+      return L"type " + std::to_wstring(variable.vt);
+  }
+}
+
 class Hostile : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -178,6 +194,16 @@ TEST_F(Hostile, MalformedLateBoundCallsFailWithTheirOwnAnswerAndDoNothing) {
   VARIANT_BOOL flag = kUnset;
   VARIANT holdsObject;  // a script's variable holding an object, passed by reference
   holdsObject.vt = VT_DISPATCH, holdsObject.pdispVal = dispatch.Get();
+  // Script variables whose values convert to the parameter they are passed for: a refused
+  // call converts none of them.
+  VARIANT twelve, nothing, half;
+  twelve.vt = VT_I4, twelve.lVal = 12;
+  nothing.vt = VT_EMPTY;
+  half.vt = VT_R8, half.dblVal = 0.5;
+  duvisto::UniqueVariant holdsSeven;
+  VARIANT& sevenText = *holdsSeven.reset();
+  sevenText.vt = VT_BSTR, sevenText.bstrVal = SysAllocString(L"7");
+  const BSTR seven = sevenText.bstrVal;
 
   enum class Shape { Whole, NoDispParams, CountWithoutArguments, CountWithoutNames, MoreNamesThanArguments };
   struct Case {
@@ -219,6 +245,25 @@ TEST_F(Hostile, MalformedLateBoundCallsFailWithTheirOwnAnswerAndDoNothing) {
       {"a script variable holding an object for sTextToSend", kReceiveNotify, DISPATCH_METHOD,
        {VariantRef(&holdsObject), Object(nullptr), Text(email.get()), Text(notCommand.get()), Text(check.get())}, {},
        DISP_E_TYPEMISMATCH, 0},
+      // Script variables by reference, refused with the argument that does not fit.
+      {"\"abc\" for the long index, the outputs script variables", kGetPublishCommandInfo, DISPATCH_METHOD,
+       {VariantRef(&half), VariantRef(&twelve), VariantRef(&nothing), Text(abc.get())}, {}, DISP_E_TYPEMISMATCH, 3},
+      {"a script variable holding an object for sValue, 12 for sHelp", kGetPublishCommandInfo, DISPATCH_METHOD,
+       {VariantRef(&twelve), VariantRef(&holdsObject), VariantRef(&nothing), Number(2)}, {}, DISP_E_TYPEMISMATCH,
+       1},
+      {"text for the conversation window, sTextToSend a script variable holding Empty", kReceiveNotify,
+       DISPATCH_METHOD,
+       {VariantRef(&nothing), Text(command.get()), Text(email.get()), Text(notCommand.get()), Text(check.get())},
+       {}, DISP_E_TYPEMISMATCH, 1},
+      {"GetPublishInfo with its return slot passed too, the outputs script variables", kGetPublishInfo,
+       DISPATCH_METHOD, {BooleanRef(&flag), VariantRef(&half), VariantRef(&sevenText), VariantRef(&twelve)}, {},
+       DISP_E_BADPARAMCOUNT},
+      {"ParseCommand as a property get, sResult a script variable holding 12", kParseCommand, DISPATCH_PROPERTYGET,
+       {VariantRef(&twelve), Object(nullptr), Text(notCommand.get()), Text(command.get())}, {},
+       DISP_E_MEMBERNOTFOUND},
+      {"ParseCommand naming sResult, a script variable holding 12, twice", kParseCommand, DISPATCH_METHOD,
+       {VariantRef(&twelve), VariantRef(&twelve), Text(notCommand.get()), Text(command.get())}, {3, 3},
+       DISP_E_PARAMNOTFOUND, 1},
       // Names that name no parameter: puArgErr is the named argument's index.
       {"Initialize with a named argument 99", kInitialize, DISPATCH_METHOD,
        {Number(5), Text(email.get()), Number(2053)}, {99}, DISP_E_PARAMNOTFOUND, 0},
@@ -286,6 +331,10 @@ TEST_F(Hostile, MalformedLateBoundCallsFailWithTheirOwnAnswerAndDoNothing) {
     EXPECT_EQ(name.str() + value.str() + help.str() + text.str(), L"keptkeptkeptkept") << c.what;
     EXPECT_TRUE(count == -5 && tags == 99 && flag == kUnset) << c.what;
     EXPECT_TRUE(holdsObject.vt == VT_DISPATCH && holdsObject.pdispVal == dispatch.Get()) << c.what;
+    EXPECT_EQ(Described(twelve) + L", " + Described(nothing) + L", " + Described(half) + L", " + Described(sevenText),
+              L"Long 12, Empty, Double 0.5, String 7")
+        << c.what;
+    EXPECT_EQ(sevenText.bstrVal, seven) << c.what;
     ExpectIntact(L"enabled.", c.what);
   }
   // Late binding itself still works.
@@ -295,6 +344,87 @@ TEST_F(Hostile, MalformedLateBoundCallsFailWithTheirOwnAnswerAndDoNothing) {
                              nullptr),
             S_OK);
   EXPECT_EQ(value.str(), L"xbdisable");
+}
+
+// A script passes its variables by reference, as VT_BYREF|VT_VARIANT. A variable the method
+// writes takes the written string or long, whatever it held; one it does not write keeps its
+// type and value.
+TEST_F(Hostile, ScriptVariablesTakeWhatTheMethodWritesAndKeepTheRest) {
+  struct Row {
+    LONG index;
+    const wchar_t* written;  // sName and sValue; nullptr: neither written
+    const wchar_t* help;     // nullptr: not written
+  };
+  const Row rows[] = {
+      {0, nullptr, nullptr},
+      {-1, nullptr, nullptr},
+      {8, nullptr, nullptr},
+      {1, L"String Enable remote browsing, String xbenable", nullptr},
+      {7, L"String About..., String xbabout", nullptr},
+      {2, L"String Disable remote browsing, String xbdisable", L"String you will still be able to browse locally"},
+  };
+  // sName is passed as a string (the parameter's own type), sValue as the number 12, sHelp as each of these.
+  const struct {
+    const char* what;
+    std::function<void(VARIANT&)> pass;
+  } helps[] = {
+      {"Empty", [](VARIANT& v) { v.vt = VT_EMPTY; }},
+      {"5", [](VARIANT& v) { v.vt = VT_I4, v.lVal = 5; }},
+      {"\"kept\"", [](VARIANT& v) { v.vt = VT_BSTR, v.bstrVal = SysAllocString(L"kept"); }},
+  };
+  for (const Row& row : rows) {
+    for (const auto& passedHelp : helps) {
+      duvisto::UniqueVariant nameOwner, valueOwner, helpOwner;
+      VARIANT& name = *nameOwner.reset();
+      VARIANT& value = *valueOwner.reset();
+      VARIANT& help = *helpOwner.reset();
+      name.vt = VT_BSTR, name.bstrVal = SysAllocString(L"kept");
+      value.vt = VT_I4, value.lVal = 12;
+      passedHelp.pass(help);
+      const std::wstring helpPassed = Described(help);
+      const std::string what = "row " + std::to_string(row.index) + ", sHelp " + passedHelp.what;
+      VARIANTARG rgvarg[] = {VariantRef(&help), VariantRef(&value), VariantRef(&name), Number(row.index)};
+      DISPPARAMS params{rgvarg, nullptr, 4, 0};
+      duvisto::UniqueVariant result;
+      UINT argError = kNotWritten;
+      EXPECT_EQ(dispatch->Invoke(kGetPublishCommandInfo, IID_NULL, 0, DISPATCH_METHOD, &params, result.reset(),
+                                 nullptr, &argError),
+                S_OK)
+          << what;
+      EXPECT_TRUE((*result).vt == VT_EMPTY && argError == kNotWritten) << what;
+      EXPECT_EQ(Described(name) + L", " + Described(value), row.written ? row.written : L"String kept, Long 12")
+          << what;
+      EXPECT_EQ(Described(help), row.help ? row.help : helpPassed) << what;
+    }
+  }
+
+  // GetPublishInfo writes all three, whatever they held.
+  duvisto::UniqueVariant pluginNameOwner, commandCountOwner, tagCountOwner;
+  VARIANT& pluginName = *pluginNameOwner.reset();
+  VARIANT& commandCount = *commandCountOwner.reset();
+  VARIANT& tagCount = *tagCountOwner.reset();
+  commandCount.vt = VT_BSTR, commandCount.bstrVal = SysAllocString(L"3");
+  tagCount.vt = VT_I4, tagCount.lVal = 12;
+  VARIANTARG publish[] = {VariantRef(&tagCount), VariantRef(&commandCount), VariantRef(&pluginName)};
+  DISPPARAMS publishParams{publish, nullptr, 3, 0};
+  ASSERT_EQ(dispatch->Invoke(kGetPublishInfo, IID_NULL, 0, DISPATCH_METHOD, &publishParams, nullptr, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(Described(pluginName) + L", " + Described(commandCount) + L", " + Described(tagCount),
+            L"String Duvisto by morvane12, Long 7, Long 0");
+
+  // sResult holding a number: kept by a text that is no command, replaced by one that writes it.
+  for (const auto& [command, expected] : {std::pair{L"/nothing", std::wstring(L"Long 12")},
+                                          std::pair{L"/xbchkcontact", L"String " + kStatusRequest}}) {
+    duvisto::UniqueVariant sResultOwner;
+    VARIANT& sResult = *sResultOwner.reset();
+    sResult.vt = VT_I4, sResult.lVal = 12;
+    Bstr commandText(command), noArgument(L"");
+    VARIANTARG parse[] = {VariantRef(&sResult), Object(nullptr), Text(noArgument.get()), Text(commandText.get())};
+    DISPPARAMS parseParams{parse, nullptr, 4, 0};
+    EXPECT_EQ(dispatch->Invoke(kParseCommand, IID_NULL, 0, DISPATCH_METHOD, &parseParams, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(Described(sResult), expected);
+  }
 }
 
 TEST_F(Hostile, NamesResolveAndNamedArgumentsBindToTheParametersTheyName) {

@@ -86,12 +86,15 @@ class ConvertedVariable {
   }
 
   // Moves a written copy into the variable. The methods allocate a new string before freeing
-  // the old one, so a written string has a new pointer. A long counts as written when its value
-  // changed: one written with the value it had keeps the variable's, which converts to it.
-  HRESULT WriteBackIfWritten() {
+  // the old one, so a written string has a new pointer. The only long in-out parameters,
+  // GetPublishInfo's counts, are written by every call that succeeds, even with the value the
+  // copy already had (an Empty tag count becomes the long 0); a failed call wrote a long only
+  // if it changed it.
+  HRESULT WriteBackIfWritten(bool methodSucceeded) {
     if (!variable_) return S_OK;
-    const bool written = copyValue_->vt == VT_BSTR ? copyValue_->bstrVal != passedText_
-                                                   : copyValue_->lVal != passedNumber_;
+    const bool written = copyValue_->vt == VT_BSTR
+                             ? copyValue_->bstrVal != passedText_
+                             : methodSucceeded || copyValue_->lVal != passedNumber_;
     if (!written) return S_OK;
     const HRESULT hr = VariantClear(variable_);
     if (FAILED(hr)) return hr;
@@ -285,7 +288,7 @@ HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, W
   // as it does for a caller passing its BSTR or long by reference directly.
   HRESULT writeBack = S_OK;
   for (UINT k = params->cArgs; k-- > 0;) {
-    const HRESULT written = converted[k].WriteBackIfWritten();
+    const HRESULT written = converted[k].WriteBackIfWritten(SUCCEEDED(hr));
     if (SUCCEEDED(writeBack)) writeBack = written;
   }
   return FAILED(hr) ? hr : writeBack;

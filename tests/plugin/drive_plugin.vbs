@@ -16,12 +16,13 @@ Dim browse : Set browse = CreateObject("Duvisto.Browse")
 Check "Initialize", browse.Initialize(2053, "a@example.com", Nothing), True
 
 Dim pluginName, commandCount, tagCount
-pluginName = "old" : commandCount = "3" : tagCount = 12
+pluginName = "old" : commandCount = "3" : tagCount = Empty
 Check "GetPublishInfo", browse.GetPublishInfo(pluginName, commandCount, tagCount), True
 Check "plug-in name", pluginName, "Duvisto by morvane12"
 Check "command count", commandCount, 7
 Check "command count type", TypeName(commandCount), "Long"
 Check "tag count", tagCount, 0
+Check "tag count type, written though Empty already converts to 0", TypeName(tagCount), "Long"
 
 Dim index, commandName, commandValue, commandHelp
 For index = 1 To 7

@@ -15,5 +15,5 @@ printf "%s\n" "$output"
 printf "%s\n" "$output" | grep -q '^RESULT: [0-9]* checks, all passed$' || { echo "run_smoke_check: no passing result line"; exit 1; }
 if printf "%s\n" "$output" | grep -q '^FAIL'; then echo "run_smoke_check: a check failed"; exit 1; fi
 timeout 60 wine reg query "$server_key" /ve 2>/dev/null | tr -d '\r' | grep -qiF "$dll" ||
-  { echo "run_smoke_check: the earlier registration of $dll was not put back"; exit 1; }
-echo "run_smoke_check: the registration of $dll is back"
+  { printf "run_smoke_check: the earlier registration of %s was not put back\n" "$dll"; exit 1; }
+printf "run_smoke_check: the registration of %s is back\n" "$dll"

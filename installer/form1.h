@@ -6,9 +6,11 @@
 
 #include <string>
 
-#include "win32_handles.h"
+#include "unique_any.h"
 
 namespace installer {
+
+using duvisto::UniqueFont;
 
 class Form1 {
  public:

@@ -12,6 +12,8 @@
 #include "registry_path.h"
 
 namespace installer {
+
+using duvisto::UniqueRegistryKey;
 namespace {
 
 HKEY RootKey(RegistryRoot root) {

@@ -52,7 +52,7 @@ UniqueFont MessageFont() {
   // XP refuses the larger Vista one.
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
   return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 

@@ -2,9 +2,11 @@
 
 #include <vector>
 
-#include "win32_handles.h"
+#include "unique_any.h"
 
 namespace installer {
+
+using duvisto::UniqueHandle;
 
 DWORD StartMinimised(const std::wstring& applicationPath, const std::wstring& commandLine) {
   STARTUPINFOW startup{};

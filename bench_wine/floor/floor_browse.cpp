@@ -5,56 +5,21 @@
 #include "floor_browse.h"
 
 #include <oleauto.h>
-#include <wrl/client.h>
-
-#include <new>
 
 #include "Duvisto_h.h"
-#include "floor_module.h"
+#include "com_object.h"
+#include "type_info_cache.h"
 
 namespace browse_floor {
 namespace {
 
-using Microsoft::WRL::ComPtr;
+using duvisto::ComObject;
+using duvisto::Implements;
+using duvisto::InterfaceEntry;
 
-// The vtable side of _Browse, which describes the real slots and their HRESULT returns.
-HRESULT LoadVtableTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
-  wchar_t path[MAX_PATH * 4] = {};
-  const DWORD length = GetModuleFileNameW(ModuleHandle(), path, ARRAYSIZE(path));
-  if (length == 0 || length == ARRAYSIZE(path)) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-  ComPtr<ITypeLib> library;
-  HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
-  if (FAILED(hr)) return hr;
-  ComPtr<ITypeInfo> dispatchSide;
-  hr = library->GetTypeInfoOfGuid(IID__Browse, &dispatchSide);
-  if (FAILED(hr)) return hr;
-  HREFTYPE vtableSide = 0;
-  hr = dispatchSide->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableSide);
-  if (FAILED(hr)) return hr;
-  return dispatchSide->GetRefTypeInfo(vtableSide, &typeInfo);
-}
-
-class FloorBrowse final : public _Browse, public OnProcessHeap {
+class FloorBrowse : public _Browse {
  public:
-  FloorBrowse() { ModuleAddRef(); }
-  FloorBrowse(const FloorBrowse&) = delete;
-  FloorBrowse& operator=(const FloorBrowse&) = delete;
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID__Browse) return E_NOINTERFACE;
-    *ppv = static_cast<_Browse*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG remaining = InterlockedDecrement(&references_);
-    if (remaining == 0) delete this;
-    return remaining;
-  }
+  static const InterfaceEntry<FloorBrowse> kInterfaces[];
 
   // IDispatch, from the type library loaded on first use: a host that never binds late never pays for it.
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
@@ -66,20 +31,26 @@ class FloorBrowse final : public _Browse, public OnProcessHeap {
     if (!typeInfo) return E_POINTER;
     *typeInfo = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    const HRESULT hr = LoadTypeInfoOnce();
-    return FAILED(hr) ? hr : typeInfo_.CopyTo(typeInfo);
+    ITypeInfo* loaded = nullptr;
+    const HRESULT hr = typeInfo_.Get(&loaded);
+    if (FAILED(hr)) return hr;
+    loaded->AddRef();
+    *typeInfo = loaded;
+    return S_OK;
   }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    const HRESULT hr = LoadTypeInfoOnce();
-    return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo_.Get(), names, count, dispids);
+    ITypeInfo* typeInfo = nullptr;
+    const HRESULT hr = typeInfo_.Get(&typeInfo);
+    return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo, names, count, dispids);
   }
   STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argError) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    const HRESULT hr = LoadTypeInfoOnce();
+    ITypeInfo* typeInfo = nullptr;
+    const HRESULT hr = typeInfo_.Get(&typeInfo);
     if (FAILED(hr)) return hr;
-    return typeInfo_->Invoke(static_cast<_Browse*>(this), dispid, flags, params, result, exception, argError);
+    return typeInfo->Invoke(static_cast<_Browse*>(this), dispid, flags, params, result, exception, argError);
   }
 
   // _Browse: nothing at all.
@@ -91,24 +62,15 @@ class FloorBrowse final : public _Browse, public OnProcessHeap {
   STDMETHODIMP ReceiveNotify(BSTR, BSTR, BSTR, IDispatch*, BSTR*, VARIANT_BOOL*) override { return S_OK; }
 
  private:
-  ~FloorBrowse() { ModuleRelease(); }
-
-  HRESULT LoadTypeInfoOnce() { return typeInfo_ ? S_OK : LoadVtableTypeInfo(typeInfo_); }
-
-  LONG references_ = 1;
-  ComPtr<ITypeInfo> typeInfo_;
+  duvisto::TypeInfoCache typeInfo_{IID__Browse};
 };
+
+const InterfaceEntry<FloorBrowse> FloorBrowse::kInterfaces[] = {Implements<FloorBrowse, _Browse>(IID__Browse),
+                                                               Implements<FloorBrowse, _Browse>(IID_IDispatch),
+                                                               duvisto::kEndOfInterfaces};
 
 }  // namespace
 
-HRESULT CreateFloorBrowse(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  auto* object = new (std::nothrow) FloorBrowse();
-  if (!object) return E_OUTOFMEMORY;
-  const HRESULT hr = object->QueryInterface(riid, ppv);
-  object->Release();
-  return hr;
-}
+HRESULT CreateFloorBrowse(REFIID riid, void** ppv) { return ComObject<FloorBrowse>::Create(riid, ppv); }
 
 }  // namespace browse_floor

@@ -7,7 +7,7 @@
 #include "browser_layout.h"
 #include "gdi_font.h"
 #include "hosted_control.h"
-#include "module_reference.h"
+#include "module.h"
 #include "navigate.h"
 #include "twips.h"
 

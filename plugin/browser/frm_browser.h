@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "../logic/plugin_ui.h"
+#include "plugin_ui.h"
 
 namespace duvisto {
 

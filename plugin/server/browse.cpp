@@ -6,10 +6,8 @@
 #include "bstr.h"
 #include "catalogue.h"
 #include "commands.h"
-#include "module.h"
 #include "notifications.h"
 #include "typelib_dispatch.h"
-#include "win32_plugin_ui.h"
 
 namespace duvisto {
 namespace {
@@ -33,50 +31,14 @@ HRESULT Guarded(Body&& body) noexcept {
 
 }  // namespace
 
-HRESULT Browse::Create(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  auto* object = new (std::nothrow) Browse();
-  if (!object) return E_OUTOFMEMORY;
-  const HRESULT hr = object->QueryInterface(riid, ppv);
-  object->Release();
-  return hr;
-}
+const InterfaceEntry<Browse> Browse::kInterfaces[] = {
+    Implements<Browse, _Browse>(IID__Browse), Implements<Browse, _Browse>(IID_IDispatch), kEndOfInterfaces};
 
-Browse::Browse() { ModuleAddRef(); }
-
-Browse::~Browse() { ModuleRelease(); }
-
-STDMETHODIMP Browse::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID__Browse) return E_NOINTERFACE;
-  *ppv = static_cast<_Browse*>(this);
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) Browse::AddRef() { return InterlockedIncrement(&references_); }
-
-STDMETHODIMP_(ULONG) Browse::Release() {
-  const ULONG remaining = InterlockedDecrement(&references_);
-  if (remaining == 0) delete this;
-  return remaining;
-}
+HRESULT CreateBrowse(PluginUi& ui, REFIID riid, void** ppv) { return ComObject<Browse>::Create(riid, ppv, ui); }
 
 STDMETHODIMP Browse::GetTypeInfoCount(UINT* count) {
   if (!count) return E_POINTER;
   *count = 1;
-  return S_OK;
-}
-
-// Loaded at the first late-bound call: a host that calls through the vtable never pays for it.
-HRESULT Browse::TypeInfo(ITypeInfo** typeInfo) {
-  if (!typeInfo_) {
-    const HRESULT hr = LoadBrowseTypeInfo(typeInfo_);
-    if (FAILED(hr)) return hr;
-  }
-  *typeInfo = typeInfo_.Get();
   return S_OK;
 }
 
@@ -85,7 +47,7 @@ STDMETHODIMP Browse::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
   *typeInfo = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
   ITypeInfo* loaded = nullptr;
-  const HRESULT hr = TypeInfo(&loaded);
+  const HRESULT hr = typeInfo_.Get(&loaded);
   if (FAILED(hr)) return hr;
   loaded->AddRef();
   *typeInfo = loaded;
@@ -98,7 +60,7 @@ STDMETHODIMP Browse::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCI
   if (count != 0 && !names) return E_INVALIDARG;
   if (count != 0 && !dispids) return E_POINTER;
   ITypeInfo* typeInfo = nullptr;
-  const HRESULT hr = TypeInfo(&typeInfo);
+  const HRESULT hr = typeInfo_.Get(&typeInfo);
   if (FAILED(hr)) return hr;
   return DispGetIDsOfNames(typeInfo, names, count, dispids);
 }
@@ -107,7 +69,7 @@ STDMETHODIMP Browse::Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPA
                             EXCEPINFO* exception, UINT* argError) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   ITypeInfo* typeInfo = nullptr;
-  const HRESULT hr = TypeInfo(&typeInfo);
+  const HRESULT hr = typeInfo_.Get(&typeInfo);
   if (FAILED(hr)) return hr;
   return InvokeFromTypeInfo(typeInfo, static_cast<_Browse*>(this), dispid, flags, params, result, exception,
                             argError);
@@ -175,9 +137,8 @@ STDMETHODIMP Browse::ParseCommand(BSTR sCommand, BSTR sCommandArg, IDispatch* oC
   return Guarded([&] {
     // The host keeps its in-strings for the whole call, modal loops included; sResult is written
     // only after the logic has finished with them, so a caller passing one string for both is safe.
-    Win32PluginUi ui;
     CommandResult outcome;
-    const Status status = duvisto::ParseCommand(state_, ui, View(sCommand), View(sCommandArg), outcome);
+    const Status status = duvisto::ParseCommand(state_, ui_, View(sCommand), View(sCommandArg), outcome);
     // A result written before a failure stays written, as the host's own language would leave it.
     if (outcome.resultWritten) {
       const HRESULT hr = ReplaceBstr(sResult, outcome.result);

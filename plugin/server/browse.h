@@ -2,22 +2,19 @@
 #pragma once
 
 #include <windows.h>
-#include <wrl/client.h>
 
 #include "Duvisto_h.h"
 #include "browse_state.h"
+#include "com_object.h"
+#include "plugin_ui.h"
+#include "type_info_cache.h"
 
 namespace duvisto {
 
-class Browse final : public _Browse {
+// Created through CreateBrowse; IUnknown comes from ComObject (com_object.h).
+class Browse : public _Browse {
  public:
-  // Creates a new object and hands out `riid` from it.
-  static HRESULT Create(REFIID riid, void** ppv);
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
+  static const InterfaceEntry<Browse> kInterfaces[];
 
   // IDispatch, served from the type library.
   STDMETHODIMP GetTypeInfoCount(UINT* count) override;
@@ -38,14 +35,16 @@ class Browse final : public _Browse {
   STDMETHODIMP ReceiveNotify(BSTR sNotifyCode, BSTR sText, BSTR sContactName, IDispatch* oConversationWnd,
                              BSTR* sTextToSend, VARIANT_BOOL* result) override;
 
- private:
-  Browse();
-  ~Browse();
-  HRESULT TypeInfo(ITypeInfo** typeInfo);  // borrowed, loaded on first use
+ protected:
+  explicit Browse(PluginUi& ui) : ui_(ui) {}
 
-  LONG references_ = 1;
-  Microsoft::WRL::ComPtr<ITypeInfo> typeInfo_;  // the vtable side of _Browse, once loaded
+ private:
+  PluginUi& ui_;  // message boxes and the browser window
+  TypeInfoCache typeInfo_{IID__Browse};
   BrowseState state_;
 };
+
+// A new Browse object, handing out `riid`.
+HRESULT CreateBrowse(PluginUi& ui, REFIID riid, void** ppv);
 
 }  // namespace duvisto

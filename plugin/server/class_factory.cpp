@@ -2,38 +2,23 @@
 
 #include <unknwn.h>
 
-#include <new>
-
 #include "browse.h"
+#include "com_object.h"
 #include "module.h"
 
 namespace duvisto {
 namespace {
 
-class BrowseClassFactory final : public IClassFactory {
+class BrowseClassFactory : public IClassFactory {
  public:
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG remaining = InterlockedDecrement(&references_);
-    if (remaining == 0) delete this;
-    return remaining;
-  }
+  static const InterfaceEntry<BrowseClassFactory> kInterfaces[];
 
   // IClassFactory
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    return Browse::Create(riid, ppv);
+    return CreateBrowse(ui_, riid, ppv);
   }
   // Locks keep the DLL loaded; the factory's own references do not.
   STDMETHODIMP LockServer(BOOL lock) override {
@@ -44,18 +29,20 @@ class BrowseClassFactory final : public IClassFactory {
     return S_OK;
   }
 
+ protected:
+  explicit BrowseClassFactory(PluginUi& ui) : ui_(ui) {}
+
  private:
-  LONG references_ = 1;
+  PluginUi& ui_;
 };
+
+const InterfaceEntry<BrowseClassFactory> BrowseClassFactory::kInterfaces[] = {
+    Implements<BrowseClassFactory, IClassFactory>(IID_IClassFactory), kEndOfInterfaces};
 
 }  // namespace
 
-HRESULT CreateBrowseClassFactory(REFIID riid, void** ppv) {
-  auto* factory = new (std::nothrow) BrowseClassFactory();
-  if (!factory) return E_OUTOFMEMORY;
-  const HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
+HRESULT CreateBrowseClassFactory(PluginUi& ui, REFIID riid, void** ppv) {
+  return ComObject<BrowseClassFactory, HoldsModule::No>::Create(riid, ppv, ui);
 }
 
 }  // namespace duvisto

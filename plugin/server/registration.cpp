@@ -8,6 +8,7 @@
 
 #include "Duvisto_h.h"
 #include "module.h"
+#include "unique_any.h"
 
 namespace duvisto {
 namespace {
@@ -17,26 +18,11 @@ constexpr wchar_t kClassKey[] = L"CLSID\\{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}"
 constexpr wchar_t kClsidText[] = L"{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}";
 constexpr wchar_t kLibidText[] = L"{AE4D4ECD-7414-4BEE-B3D3-8B93F6FC387C}";
 
-class UniqueKey {
- public:
-  UniqueKey() = default;
-  UniqueKey(const UniqueKey&) = delete;
-  UniqueKey& operator=(const UniqueKey&) = delete;
-  ~UniqueKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY* put() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 HRESULT FromWin32(LSTATUS status) { return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status); }
 
 // Creates HKEY_CLASSES_ROOT\<path> and sets one string value (nullptr: the default value).
 HRESULT WriteString(const std::wstring& path, const wchar_t* name, const std::wstring& data) {
-  UniqueKey key;
+  UniqueRegistryKey key;
   LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                    KEY_SET_VALUE, nullptr, key.put(), nullptr);
   if (status != ERROR_SUCCESS) return FromWin32(status);
@@ -48,7 +34,7 @@ HRESULT WriteString(const std::wstring& path, const wchar_t* name, const std::ws
 // Removes parent\name and everything under it, subkeys first: Windows XP has neither
 // RegDeleteTreeW nor a recursive RegDeleteKeyW. A key that is not there is no failure.
 LSTATUS DeleteKeyTree(HKEY parent, const wchar_t* name) {
-  UniqueKey key;
+  UniqueRegistryKey key;
   LSTATUS status = RegOpenKeyExW(parent, name, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, key.put());
   if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
   if (status != ERROR_SUCCESS) return status;

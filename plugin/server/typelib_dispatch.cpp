@@ -202,23 +202,6 @@ HRESULT InvokeTyped(ITypeInfo* typeInfo, void* instance, DISPID dispid, WORD fla
 
 }  // namespace
 
-HRESULT LoadBrowseTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
-  std::wstring path;
-  HRESULT hr = ModulePath(path);
-  if (FAILED(hr)) return hr;
-  ComPtr<ITypeLib> library;
-  hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-  if (FAILED(hr)) return hr;
-  ComPtr<ITypeInfo> dispatchSide;
-  hr = library->GetTypeInfoOfGuid(IID__Browse, &dispatchSide);
-  if (FAILED(hr)) return hr;
-  // Invoke through the vtable side, which describes the real slots and the HRESULT returns.
-  HREFTYPE vtableReference = 0;
-  hr = dispatchSide->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableReference);
-  if (FAILED(hr)) return hr;
-  return dispatchSide->GetRefTypeInfo(vtableReference, &typeInfo);
-}
-
 HRESULT InvokeFromTypeInfo(ITypeInfo* typeInfo, void* instance, DISPID dispid, WORD flags, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO* exception, UINT* argError) {
   if (!params) return E_INVALIDARG;

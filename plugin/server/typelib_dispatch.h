@@ -1,13 +1,10 @@
-// IDispatch from the type library, for the dual interface _Browse.
+// Invoke from the type library, for the dual interface _Browse.
 #pragma once
 
 #include <oaidl.h>
 #include <wrl/client.h>
 
 namespace duvisto {
-
-// The vtable side of _Browse, from the type library in this DLL's resources.
-HRESULT LoadBrowseTypeInfo(Microsoft::WRL::ComPtr<ITypeInfo>& typeInfo);
 
 // ITypeInfo::Invoke with these additions:
 // - script engines such as VBScript pass a by-reference variable as VT_BYREF|VT_VARIANT, which

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <utility>
 
-#include "browser/frm_browser.h"
-#include "server/module.h"
+#include "frm_browser.h"
+#include "module.h"
 #include "ui_robot.h"
 
 namespace {

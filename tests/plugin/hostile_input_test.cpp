@@ -391,7 +391,7 @@ TEST_F(Hostile, ScriptVariablesTakeWhatTheMethodWritesAndKeepTheRest) {
                                  nullptr, &argError),
                 S_OK)
           << what;
-      EXPECT_TRUE((*result).vt == VT_EMPTY && argError == kNotWritten) << what;
+      EXPECT_TRUE(result.get().vt == VT_EMPTY && argError == kNotWritten) << what;
       EXPECT_EQ(Described(name) + L", " + Described(value), row.written ? row.written : L"String kept, Long 12")
           << what;
       EXPECT_EQ(Described(help), row.help ? row.help : helpPassed) << what;

@@ -1,5 +1,4 @@
 // Owners for the automation types that cross the plug-in's interface: a BSTR and a VARIANT.
-// Shared by the plug-in, the host stand-in, the tests and the benchmark.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +7,8 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
+
+#include "unique_any.h"
 
 namespace duvisto {
 
@@ -23,28 +23,17 @@ class UniqueBstr {
   static UniqueBstr From(std::u16string_view text) {
     return UniqueBstr(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
   }
-  UniqueBstr(const UniqueBstr&) = delete;
-  UniqueBstr& operator=(const UniqueBstr&) = delete;
-  UniqueBstr(UniqueBstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
-  UniqueBstr& operator=(UniqueBstr&& other) noexcept {
-    if (this != &other) {
-      SysFreeString(value_);
-      value_ = std::exchange(other.value_, nullptr);
-    }
-    return *this;
-  }
-  ~UniqueBstr() { SysFreeString(value_); }
 
-  BSTR get() const { return value_; }
-  explicit operator bool() const { return value_ != nullptr; }
-  BSTR release() { return std::exchange(value_, nullptr); }
+  BSTR get() const { return value_.get(); }
+  explicit operator bool() const { return static_cast<bool>(value_); }
+  BSTR release() { return value_.release(); }
   // For an in-out parameter: the callee frees the old string and stores a new one.
-  BSTR* inout() { return &value_; }
+  BSTR* inout() { return value_.addressof(); }
   // The whole text, embedded NULs included; a NULL BSTR is the empty text.
-  std::wstring str() const { return std::wstring(value_ ? value_ : L"", SysStringLen(value_)); }
+  std::wstring str() const { return std::wstring(get() ? get() : L"", SysStringLen(get())); }
 
  private:
-  BSTR value_ = nullptr;
+  UniqueAny<NullIsEmpty<BSTR, &SysFreeString>> value_;
 };
 
 class UniqueVariant {
@@ -58,7 +47,7 @@ class UniqueVariant {
     VariantClear(&value_);
     return &value_;
   }
-  const VARIANT& operator*() const { return value_; }
+  const VARIANT& get() const { return value_; }
 
  private:
   VARIANT value_;

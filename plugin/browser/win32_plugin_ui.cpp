@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "browser/frm_browser.h"
+#include "frm_browser.h"
 
 namespace duvisto {
 namespace {

@@ -2,28 +2,15 @@
 
 #include <windows.h>
 
+#include "com_object.h"
+
 namespace host {
 
 namespace {
 
-class HostObject final : public IDispatch {
+class HostObject : public IDispatch {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  static const duvisto::InterfaceEntry<HostObject> kInterfaces[];
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
@@ -43,18 +30,16 @@ class HostObject final : public IDispatch {
     return DISP_E_MEMBERNOTFOUND;
   }
 
- private:
-  ~HostObject() = default;
-  LONG references_ = 1;
 };
+
+const duvisto::InterfaceEntry<HostObject> HostObject::kInterfaces[] = {
+    duvisto::Implements<HostObject, IDispatch>(IID_IDispatch), duvisto::kEndOfInterfaces};
 
 }  // namespace
 
 Microsoft::WRL::ComPtr<IDispatch> MakeHostObject() {
-  // mingw's ComPtr::Attach adds a reference of its own: take one, then drop the creation's.
-  auto* created = new HostObject();
-  Microsoft::WRL::ComPtr<IDispatch> object(created);
-  created->Release();
+  Microsoft::WRL::ComPtr<IDispatch> object;
+  duvisto::ComObject<HostObject>::Create(IID_IDispatch, &object);  // null only without memory
   return object;
 }
 

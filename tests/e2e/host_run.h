@@ -7,22 +7,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "unique_any.h"
+
 namespace e2e {
 
-struct HandleCloser {
-  void operator()(HANDLE h) const { if (h != INVALID_HANDLE_VALUE) CloseHandle(h); }
-};
-struct KeyCloser {
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+using duvisto::UniqueFile;
+using duvisto::UniqueHandle;
+using UniqueKey = duvisto::UniqueRegistryKey;
 
 inline std::wstring BesideTestProgram(const wchar_t* fileName) {
   wchar_t self[MAX_PATH];
@@ -43,7 +38,7 @@ inline ProgramRun RunProgram(std::wstring commandLine) {
   ProgramRun run;
   {
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    UniqueHandle output(CreateFileW(outputPath, GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS, 0, nullptr));
+    UniqueFile output(CreateFileW(outputPath, GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS, 0, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -106,7 +101,7 @@ class RegistryValues {
   bool Set(const RegValues& values) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str());
     UniqueKey key = CreateKey(HKEY_LOCAL_MACHINE, path_);
-    bool written = key != nullptr;
+    bool written = static_cast<bool>(key);
     for (const auto& [name, text] : values) {
       written = written && !RegSetValueExW(key.get(), name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
                                            reinterpret_cast<const BYTE*>(text.c_str()),

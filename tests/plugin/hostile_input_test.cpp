@@ -740,4 +740,31 @@ TEST_F(Hostile, HostUninitializesAndReleasesItsLastReferenceFromInsideTheBrowser
   ExpectIntact(L"disabled.", "the last release inside the window");
 }
 
+TEST_F(Hostile, AnObjectReleasedFromInsideItsOwnBoxLivesUntilItsCallEnds) {
+  // The host lets go of its last reference while "/xbenable" waits in its box: the object, and
+  // with it the DLL, must stay until the call has set the status and returned.
+  const auto canUnloadNow = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+      GetProcAddress(GetModuleHandleW(L"Duvisto.dll"), "DllCanUnloadNow"));
+  ASSERT_NE(canUnloadNow, nullptr);
+  _Browse* const object = browse.Get();
+  HRESULT whileInBox = E_UNEXPECTED;
+  bool released = false;
+  Outcome outcome;
+  const auto driven = robot::RunDriven([&] { outcome = Parse(object, L"/xbenable"); },
+                                       [&](DWORD uiThread) {
+                                         const auto box = robot::WaitForMessageBox(robot::Owner::Thread(uiThread));
+                                         if (!box) return;
+                                         released = OnUiThread([&] {
+                                           dispatch.Reset();
+                                           browse.Reset();  // the host's last reference
+                                           whileInBox = canUnloadNow();
+                                         });
+                                         robot::PressButton(box->hwnd, IDOK);
+                                       });
+  ASSERT_TRUE(driven.callReturnedInTime && released);
+  EXPECT_EQ(whileInBox, S_FALSE) << "the object went in the middle of its own call";
+  EXPECT_TRUE(outcome.hr == S_OK && outcome.handled == VARIANT_TRUE);
+  EXPECT_EQ(canUnloadNow(), S_OK) << "the object goes once its call has ended";
+}
+
 }  // namespace

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
-  wine wine32:i386 libwine-dev
+  wine wine32:i386 libwine-dev fonts-wine
   xvfb xauth x11-utils imagemagick
   cmake make g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev python3
 )

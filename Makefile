@@ -6,7 +6,7 @@ JOBS    ?= 2
 FUZZ_SECONDS ?= 600
 CMAKE_WIN32 := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all bootstrap dist native test demo bench fuzz clean
+.PHONY: all bootstrap dist native test demo bench fuzz mutants clean
 
 all: dist
 
@@ -41,6 +41,12 @@ bench: bootstrap
 # The command logic's fuzzer for longer than the bounded run inside `make test` (seconds).
 fuzz: bootstrap
 	scripts/fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
+
+# Breaks each guard listed in tests/mutants.toml once and reports any that no test notices.
+MUTANTS_TOOL ?= ../shared/tools/mutants.py
+mutants: dist native
+	python3 $(MUTANTS_TOOL) tests/mutants.toml --build "$(MAKE) dist native" \
+	  --command "ctest --test-dir $(NATIVE) && scripts/with-wine.sh $(WIN32) ctest --test-dir $(WIN32)"
 
 clean:
 	rm -rf $(BUILD) dist

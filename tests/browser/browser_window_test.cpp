@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "browser/browser_form.h"
+#include "browser/control_site.h"
 #include "browser/frm_browser.h"
 #include "server/module.h"
 #include "ui_robot.h"
@@ -632,6 +633,17 @@ TEST_F(BrowserWindow, HostsTheRealControlInPlaceInItsBox) {
     const auto mode = remote ? BrowserMode::LocalAndRemote : BrowserMode::Local;
     EXPECT_EQ(Open(mode, L"about:blank", OpenOrder::CaptionThenNavigate, driver), S_OK);
   }
+}
+
+// A control that UI-activates asks the frame for its tool space, or with a null request for none:
+// none is granted, anything else is not there to give.
+TEST(ControlSite, GrantsAUIActivatingControlNoToolSpaceOnly) {
+  const ComPtr<duvisto::ControlSite> site(new duvisto::ControlSite(nullptr, RECT{0, 0, 10, 10}));
+  site->Release();  // the creation's reference; the ComPtr holds its own
+  EXPECT_EQ(site->SetBorderSpace(nullptr), S_OK);
+  const BORDERWIDTHS tools{0, 20, 0, 0};
+  EXPECT_EQ(site->SetBorderSpace(&tools), OLE_E_INVALIDRECT);
+  EXPECT_EQ(site->RequestBorderSpace(&tools), INPLACE_E_NOTOOLSPACE);
 }
 
 }  // namespace

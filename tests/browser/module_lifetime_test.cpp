@@ -23,6 +23,13 @@ void CALLBACK LetGoOfEverything(HWND, UINT, UINT_PTR timer, DWORD) {
   g_letGo = true;
 }
 
+void CALLBACK ReleaseAndFreeUnused(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_object->Release();
+  CoFreeUnusedLibrariesEx(0, 0);
+  g_letGo = true;
+}
+
 TEST(PluginLibrary, StaysMappedWhileItsWindowExistsWhateverTheHostFreesFromItsLoop) {
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   g_library = LoadLibraryW(plugin_test::DllPath().c_str());
@@ -60,6 +67,32 @@ TEST(PluginLibrary, StaysMappedWhileItsWindowExistsWhateverTheHostFreesFromItsLo
   FreeLibrary(again);
   EXPECT_EQ(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "nothing kept it once it was idle";
   CoUninitialize();
+}
+
+// The same through COM: the host lets go of its object and asks COM to free unused libraries
+// from inside the loop; COM unloads the DLL only once the window is gone and nothing is left.
+TEST(PluginLibrary, ComFreesItOnlyOnceTheWindowIsGoneAndTheObjectReleased) {
+  g_letGo = false;
+  {
+    ComPtr<_Browse> browse;
+    ASSERT_EQ(plugin_test::CreateByProgId(browse), S_OK);
+    g_object = browse.Detach();
+  }
+  ASSERT_NE(SetTimer(nullptr, 0, 100, ReleaseAndFreeUnused), 0u);
+  plugin_test::Outcome outcome;
+  const auto open = [&] { outcome = plugin_test::Parse(g_object, L"/xbrowser", L"about:blank"); };
+  const auto driver = [](DWORD ui) {
+    const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(ui), L"Internet browser (local)");
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(robot::WaitUntil([] { return g_letGo.load(); }));
+    EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "mapped while the window exists";
+    EXPECT_TRUE(robot::CloseAndWait(*window));
+  };
+  EXPECT_TRUE(robot::RunDriven(open, driver).callReturnedInTime);
+  EXPECT_EQ(outcome.hr, S_OK);
+  EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "nobody asked COM again yet";
+  CoFreeUnusedLibrariesEx(0, 0);
+  EXPECT_EQ(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "idle, it goes";
 }
 
 }  // namespace

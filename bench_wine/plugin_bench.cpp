@@ -13,6 +13,7 @@
 #include "failure.h"
 #include "memory_figures.h"
 #include "modal_ui.h"
+#include "nesting_stack.h"
 #include "report.h"
 #include "startup_path.h"
 #include "steady_calls.h"
@@ -34,12 +35,13 @@ Report Run() {
   Section startup = StartupFigures();
 
   const LoadedServer plugin(kPluginDll), floor(kFloorDll);
-  Section calls, window;
+  Section calls, window, nesting;
   {
     const ComPtr<_Browse> pluginObject = plugin.Create(), floorObject = floor.Create();
     EnableRemoteBrowsing(pluginObject.Get());
     calls = SteadyCallFigures(pluginObject.Get(), floorObject.Get());
     window = BrowserWindowFigures(pluginObject.Get());
+    nesting = NestingStackFigures(pluginObject.Get());
   }
   Section memory = MemoryFigures(plugin);
 
@@ -49,6 +51,7 @@ Report Run() {
   report.Add(std::move(window));
   report.Add(DllFileFigures());
   report.Add(std::move(memory));
+  report.Add(std::move(nesting));
   return report;
 }
 

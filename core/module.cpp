@@ -6,11 +6,28 @@
 namespace duvisto {
 namespace {
 std::atomic<long> g_moduleReferences{0};
+std::atomic<HMODULE> g_keptMapped{nullptr};
 }
 
 void ModuleAddRef() { ++g_moduleReferences; }
 void ModuleRelease() { --g_moduleReferences; }
 bool ModuleInUse() { return g_moduleReferences.load() != 0; }
+
+HRESULT ModuleKeepMapped() {
+  if (g_keptMapped.load() != nullptr) return S_OK;
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ModuleKeepMapped),
+                          &module)) {
+    return HRESULT_FROM_WIN32(GetLastError());
+  }
+  // Two threads loading their windows at once: one reference is enough.
+  if (HMODULE other = g_keptMapped.exchange(module)) FreeLibrary(other);
+  return S_OK;
+}
+
+void ModuleStopKeepingMapped() {
+  if (HMODULE module = g_keptMapped.exchange(nullptr)) FreeLibrary(module);
+}
 
 HMODULE ModuleHandle() {
   // The module that holds this code: the DLL in production, the test program when linked into one.

@@ -22,6 +22,13 @@ class ModuleReference {
   ModuleReference& operator=(const ModuleReference&) = delete;
 };
 
+// Keeps the DLL mapped, by a reference of the loader's own, from the time a window is loaded
+// until DllCanUnloadNow finds the DLL idle: a host may free the library from a message the
+// window's loop dispatches, and the loop must still have code to return to.
+HRESULT ModuleKeepMapped();
+// Drops that reference; only for DllCanUnloadNow, whose caller still holds the library.
+void ModuleStopKeepingMapped();
+
 // The module that holds this code (for its resources and its path).
 HMODULE ModuleHandle();
 // Its full path, however long; E_OUTOFMEMORY without memory for it.

@@ -19,6 +19,11 @@ namespace {
 
 std::wstring Echo(const Step& step) {
   const std::wstring user(1, static_cast<wchar_t>(L'A' + step.user));
+  if (step.repeat > 1) {
+    Step once = step;
+    once.repeat = 1;
+    return L"@repeat " + std::to_wstring(step.repeat) + L" " + Echo(once);
+  }
   switch (step.kind) {
     case Step::Kind::Type: return user + L"> " + Visible(step.text);
     case Step::Kind::Send: return L"@send " + user + L" " + Visible(step.text);

@@ -76,10 +76,40 @@ void SplitDirective(std::wstring_view line, std::wstring_view& word, std::wstrin
   rest = blank == std::wstring_view::npos ? std::wstring_view() : line.substr(blank + 1);
 }
 
+constexpr int kMostRepeats = 100000;
+
+bool ParseRepeat(std::wstring_view rest, Step& step, std::wstring& error) {
+  std::wstring_view count;
+  std::wstring_view line;
+  SplitDirective(rest, count, line);
+  int times = 0;
+  for (const wchar_t c : count) {
+    if (c < L'0' || c > L'9' || times > kMostRepeats) {
+      times = 0;
+      break;
+    }
+    times = times * 10 + (c - L'0');
+  }
+  if (times < 1 || times > kMostRepeats) {
+    error = L"@repeat needs a count from 1 to " + std::to_wstring(kMostRepeats);
+    return false;
+  }
+  std::optional<Step> repeated;
+  if (!ParseScenarioLine(line, repeated, error)) return false;
+  if (!repeated || (repeated->kind != Step::Kind::Type && repeated->kind != Step::Kind::Send)) {
+    error = L"@repeat repeats a typed line or an @send";
+    return false;
+  }
+  step = std::move(*repeated);
+  step.repeat = times;
+  return true;
+}
+
 bool ParseDirective(std::wstring_view line, Step& step, std::wstring& error) {
   std::wstring_view word;
   std::wstring_view rest;
   SplitDirective(line, word, rest);
+  if (word == L"@repeat") return ParseRepeat(rest, step, error);
   if (word == L"@note") {
     step.kind = Step::Kind::Note;
     step.text = rest;

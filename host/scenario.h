@@ -6,6 +6,7 @@
 //   @send A \tbrowsx      A's host puts a raw text on the wire; \t \n \r \\ \xNN \uNNNN escapes
 //   @hold B               B's windows stay open until released
 //   @release B            B's windows are closed again after the pause
+//   @repeat N @send A x   the line after the count N times over, then one wait for the effects
 //   @note text            a heading in the transcript
 //   # comment             blank lines and comments are skipped
 #pragma once
@@ -22,6 +23,7 @@ struct Step {
   Kind kind = Kind::Note;
   int user = 0;  // 0 is A, 1 is B
   std::wstring text;
+  int repeat = 1;  // how many times it is done before the effects are waited for
   int line = 0;
 };
 

@@ -54,8 +54,12 @@ int Session::Begin(const std::array<bool, kUserCount>& withPlugins) {
 void Session::Perform(const Step& step) {
   User& user = *users_[step.user];
   switch (step.kind) {
-    case Step::Kind::Type: user.Type(step.text); break;
-    case Step::Kind::Send: user.SendRaw(step.text); break;
+    case Step::Kind::Type:
+      for (int i = 0; i < step.repeat; ++i) user.Type(step.text);
+      break;
+    case Step::Kind::Send:
+      for (int i = 0; i < step.repeat; ++i) user.SendRaw(step.text);
+      break;
     case Step::Kind::Hold: watcher_.Hold(step.user, true); break;
     case Step::Kind::Release: watcher_.Hold(step.user, false); break;
     case Step::Kind::Note:

@@ -45,7 +45,9 @@ User::StartResult User::Start(const std::vector<RegisteredPlugin>& plugins, std:
     transcript_.Error(L"cannot prepare the thread of user " + std::wstring(1, Letter()));
     return StartResult::HostFailed;
   }
-  thread_ = CreateThread(nullptr, 0, &User::ThreadEntry, this, 0, &threadId_);
+  // The stack a real host's user-interface thread usually has, so the plug-in meets the same limit.
+  constexpr SIZE_T kHostStack = 1024 * 1024;
+  thread_ = CreateThread(nullptr, kHostStack, &User::ThreadEntry, this, STACK_SIZE_PARAM_IS_A_RESERVATION, &threadId_);
   if (!thread_) {
     transcript_.Error(L"cannot start the thread of user " + std::wstring(1, Letter()));
     return StartResult::HostFailed;

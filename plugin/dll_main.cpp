@@ -25,7 +25,12 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
   return duvisto::CreateBrowseClassFactory(g_pluginUi, riid, ppv);
 }
 
-STDAPI DllCanUnloadNow() { return duvisto::ModuleInUse() ? S_FALSE : S_OK; }
+STDAPI DllCanUnloadNow() {
+  if (duvisto::ModuleInUse()) return S_FALSE;
+  // Idle, and the caller holds the library: the reference a window took may go now.
+  duvisto::ModuleStopKeepingMapped();
+  return S_OK;
+}
 
 STDAPI DllRegisterServer() { return duvisto::RegisterServer(); }
 

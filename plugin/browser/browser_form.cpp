@@ -104,12 +104,50 @@ UniqueFont CreateAddressFont() {
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
+// OLE on the window's thread while the window exists, for the control's clipboard and drag and
+// drop, whatever the host did; balanced when the window goes. A thread the host put into the
+// multithreaded apartment keeps its mode, and the window goes on without OLE.
+class OleInitialization {
+ public:
+  OleInitialization() = default;
+  OleInitialization(const OleInitialization&) = delete;
+  OleInitialization& operator=(const OleInitialization&) = delete;
+  ~OleInitialization() {
+    if (initialized_) OleUninitialize();
+  }
+  HRESULT Start() {
+    const HRESULT hr = OleInitialize(nullptr);
+    initialized_ = SUCCEEDED(hr);
+    return hr == RPC_E_CHANGED_MODE ? S_OK : hr;
+  }
+
+ private:
+  bool initialized_ = false;
+};
+
+// Tab or Shift+Tab, the dialog keys' own (not with Ctrl or Alt, which are the page's).
+bool IsTabKey(const MSG& message) {
+  return message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
+         GetKeyState(VK_MENU) >= 0;
+}
+
 }  // namespace
 
+// Open operations that may wait in the window's loop at once. Each one nests a modal loop on
+// the host's thread: the dispatch of the host's message, its call into the plug-in, the open
+// operation and the loop take about 2.4 KB of stack a level (make bench measures it), plus
+// whatever the host's own handler keeps. Eight levels are under 20 KB, 2% of the 1 MB a host's
+// UI thread usually has; even a host three times as heavy stays near 6%. The rest is left to
+// the page's script and drawing, which run on the same stack from the innermost loop and need
+// far more. Eight still covers every ordinary case: a push while a box and the window are up.
+const int FrmBrowser::kMaxModalDepth = 8;
+
 // What exists only while the window is loaded. The hosted control goes first, while the
-// window still exists; the font after the controls that use it; the module reference last.
+// window still exists; the font after the controls that use it; OLE after the control; the
+// module reference last.
 struct FrmBrowser::Controls {
   ModuleReference moduleReference;
+  OleInitialization ole;
   UniqueFont addressFont;
   std::unique_ptr<HostedControl> browser;
   HWND txtAddress = nullptr;
@@ -140,7 +178,14 @@ HRESULT FrmBrowser::Load() {
 
   RECT outer{0, 0, TwipsToPixelsX(layout::kClientWidth), TwipsToPixelsY(layout::kClientHeight)};
   if (!AdjustWindowRectEx(&outer, kWindowStyle, FALSE, kWindowExStyle)) return LastErrorResult();
+  hr = ModuleKeepMapped();
+  if (FAILED(hr)) return hr;
   controls_ = std::make_unique<Controls>();
+  hr = controls_->ole.Start();
+  if (FAILED(hr)) {
+    controls_.reset();
+    return hr;
+  }
   // WM_NCCREATE ties the window to this instance and sets window_.
   CreateWindowExW(kWindowExStyle, kWindowClass, layout::kCaptionLocalAndRemote, kWindowStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
@@ -164,6 +209,9 @@ HRESULT FrmBrowser::Load() {
 HRESULT FrmBrowser::CreateControls() {
   // Created in tab order, which is also the order the dialog keys walk them in.
   HRESULT hr = HostedControl::Create(kWebBrowserClsid, window_, PixelBox(layout::kBrowser), &controls_->browser);
+  if (FAILED(hr)) return hr;
+  // Before any page: no script error box or download prompt of the control's own, in either mode.
+  hr = SetSilentLateBound(controls_->browser->Object());
   if (FAILED(hr)) return hr;
 
   controls_->txtAddress = CreateChild(window_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
@@ -200,8 +248,15 @@ HRESULT FrmBrowser::Navigate(std::wstring_view address) {
 // closed, so every open operation returns only once the window is gone, and there is never a
 // second window. Closing ends the innermost loop first; each outer one then finds the window
 // gone and returns in turn.
+//
+// The layout is set here as well as on activation: a window shown while the host is in the
+// background is refused activation by the system, and must show its mode all the same.
 HRESULT FrmBrowser::ShowModal() {
   if (!IsLoaded()) return E_UNEXPECTED;
+  LayOut();
+  // A flood of open requests (a partner's pushes) must not nest loops until the stack runs out:
+  // past the bound the request has acted on the shown window, and is done.
+  if (modalDepth_ >= kMaxModalDepth) return S_OK;
   const unsigned shownGeneration = generation_;
   if (modalDepth_ == 0) {
     owner_ = PluginActiveWindow(window_);
@@ -210,7 +265,7 @@ HRESULT FrmBrowser::ShowModal() {
       EnableWindow(owner_, FALSE);
     }
   }
-  ShowWindow(window_, SW_SHOWNORMAL);  // activates it: the activation lays it out
+  ShowWindow(window_, SW_SHOWNORMAL);
   ++modalDepth_;
   const HRESULT hr = RunModalLoop(shownGeneration);
   --modalDepth_;
@@ -238,13 +293,19 @@ HRESULT FrmBrowser::RunModalLoop(unsigned shownGeneration) {
 }
 
 // Keyboard messages go to the focus window. Inside the browser they are offered to the control
-// (its own shortcuts and page navigation); elsewhere in the window they are its dialog keys:
-// Tab between the controls, Enter for the default button.
-bool FrmBrowser::PreTranslate(MSG* message) const {
+// first (its own shortcuts, and Tab between the page's elements); a Tab it declines, after the
+// page's last element or before its first, goes on round the window. Elsewhere in the window
+// they are its dialog keys: Tab round the controls and the page, Enter for the default button.
+bool FrmBrowser::PreTranslate(MSG* message) {
   if (message->message < WM_KEYFIRST || message->message > WM_KEYLAST || !HasControls()) return false;
-  if (controls_->browser->Contains(message->hwnd)) return controls_->browser->TranslateAccelerator(message);
-  if (message->hwnd == window_ || IsChild(window_, message->hwnd)) return IsDialogMessageW(window_, message);
-  return false;
+  const bool inBrowser = controls_->browser->Contains(message->hwnd);
+  if (!inBrowser && message->hwnd != window_ && !IsChild(window_, message->hwnd)) return false;
+  if (inBrowser && controls_->browser->TranslateAccelerator(message)) return true;
+  if (IsTabKey(*message)) {
+    MoveFocus(message->hwnd, GetKeyState(VK_SHIFT) < 0);
+    return true;
+  }
+  return !inBrowser && IsDialogMessageW(window_, message);
 }
 
 LRESULT CALLBACK FrmBrowser::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -264,8 +325,10 @@ LRESULT FrmBrowser::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
       if (!HasControls()) break;
       if (LOWORD(wParam) == WA_INACTIVE) {
         RememberFocus();
+        controls_->browser->OnFrameWindowActivate(false);
       } else {
-        OnActivation();
+        LayOut();
+        controls_->browser->OnFrameWindowActivate(true);
         RestoreFocus();
       }
       return 0;
@@ -301,10 +364,10 @@ LRESULT FrmBrowser::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Activation: the caption decides the layout. Only the exact local-and-remote caption gives
-// the tall window with the address box and Go disabled; anything else gives the short one and
-// leaves them as they are.
-void FrmBrowser::OnActivation() {
+// The caption decides the layout, on every activation and every show. Only the exact
+// local-and-remote caption gives the tall window with the address box and Go disabled; anything
+// else gives the short one and leaves them as they are.
+void FrmBrowser::LayOut() {
   const bool localAndRemote = TextIs(window_, layout::kCaptionLocalAndRemote);
   RECT outer{};
   GetWindowRect(window_, &outer);
@@ -335,7 +398,40 @@ void FrmBrowser::RestoreFocus() {
   if (target == nullptr || !IsWindow(target) || !IsChild(window_, target) || !IsWindowEnabled(target)) {
     target = controls_->browser->Window();
   }
-  SetFocus(target != nullptr ? target : window_);
+  if (target == nullptr) {
+    SetFocus(window_);
+    return;
+  }
+  FocusControl(target);
+}
+
+// Tab order: the browser, the address box, Go, and round again, past what is disabled.
+void FrmBrowser::MoveFocus(HWND from, bool backwards) {
+  const HWND order[] = {controls_->browser->Window(), controls_->txtAddress, controls_->cmdGo};
+  constexpr int kCount = static_cast<int>(std::size(order));
+  int at = 0;
+  for (int i = 0; i < kCount; ++i) {
+    if (from == order[i]) at = i;
+  }
+  for (int step = 1; step <= kCount; ++step) {
+    const HWND target = order[(at + (backwards ? kCount - step : step)) % kCount];
+    if (target != nullptr && IsWindowEnabled(target) && IsWindowVisible(target)) {
+      FocusControl(target);
+      if (target == controls_->txtAddress) SendMessageW(target, EM_SETSEL, 0, -1);
+      return;
+    }
+  }
+}
+
+// The browser is UI-activated as it takes the focus, so its caret and its keys come back with
+// it; it puts the focus into its page itself, or is given it here.
+void FrmBrowser::FocusControl(HWND target) {
+  const HWND browser = controls_->browser->Window();
+  if (controls_->browser->Contains(target)) {
+    (void)controls_->browser->UIActivate();  // a control that cannot is still given the focus
+    if (target == browser && controls_->browser->Contains(GetFocus())) return;
+  }
+  SetFocus(target);
 }
 
 void FrmBrowser::ReleaseOwner() {

@@ -20,8 +20,12 @@ class FrmBrowser {
   HRESULT SetCaption(const wchar_t* caption);
   // Has the embedded browser go to `address`.
   HRESULT Navigate(std::wstring_view address);
-  // Shows the window modally; returns once the user has closed it.
+  // Shows the window modally, laid out for its mode; returns once the user has closed it.
+  // Past kMaxModalDepth waiting calls it lays out the shown window and returns at once.
   HRESULT ShowModal();
+
+  // How many open operations may wait in the window's loop at once (see the definition).
+  static const int kMaxModalDepth;
 
  private:
   struct Controls;
@@ -34,13 +38,15 @@ class FrmBrowser {
   // Loaded with every control in place (not so while loading or being destroyed).
   bool HasControls() const;
   HRESULT CreateControls();
-  void OnActivation();
+  void LayOut();
   void OnGo();
   void RememberFocus();
   void RestoreFocus();
+  void MoveFocus(HWND from, bool backwards);
+  void FocusControl(HWND target);
   void ReleaseOwner();
   HRESULT RunModalLoop(unsigned shownGeneration);
-  bool PreTranslate(MSG* message) const;
+  bool PreTranslate(MSG* message);
 
   HWND window_ = nullptr;
   std::unique_ptr<Controls> controls_;

@@ -91,7 +91,10 @@ STDMETHODIMP ControlSite::OnPosRectChange(const RECT*) {
 // IOleInPlaceUIWindow: no border space for tools.
 STDMETHODIMP ControlSite::GetBorder(RECT*) { return INPLACE_E_NOTOOLSPACE; }
 STDMETHODIMP ControlSite::RequestBorderSpace(const BORDERWIDTHS*) { return INPLACE_E_NOTOOLSPACE; }
-STDMETHODIMP ControlSite::SetBorderSpace(const BORDERWIDTHS*) { return OLE_E_INVALIDRECT; }
+// A UI-activating control asks for no space at all with a null request: that much there is.
+STDMETHODIMP ControlSite::SetBorderSpace(const BORDERWIDTHS* widths) {
+  return widths == nullptr ? S_OK : OLE_E_INVALIDRECT;
+}
 
 STDMETHODIMP ControlSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
   activeObject_ = object;

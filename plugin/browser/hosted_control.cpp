@@ -20,6 +20,7 @@ HRESULT HostedControl::Create(REFCLSID clsid, HWND container, const RECT& box,
 }
 
 HRESULT HostedControl::Activate(REFCLSID clsid, HWND container, const RECT& box) {
+  container_ = container;
   HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object_));
   if (FAILED(hr)) return hr;
   ControlSite* site = new (std::nothrow) ControlSite(container, box);
@@ -72,6 +73,18 @@ bool HostedControl::TranslateAccelerator(MSG* message) const {
   ComPtr<IOleInPlaceActiveObject> active = site_ ? site_->ActiveObject() : nullptr;
   if (!active && object_) object_.As(&active);
   return active && active->TranslateAccelerator(message) == S_OK;
+}
+
+HRESULT HostedControl::UIActivate() const {
+  if (!object_ || !site_) return E_UNEXPECTED;
+  RECT position = site_->Box();
+  return object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site_.Get(), 0, container_, &position);
+}
+
+void HostedControl::OnFrameWindowActivate(bool active) const {
+  ComPtr<IOleInPlaceActiveObject> activeObject = site_ ? site_->ActiveObject() : nullptr;
+  if (!activeObject && object_) object_.As(&activeObject);
+  if (activeObject) activeObject->OnFrameWindowActivate(active ? TRUE : FALSE);
 }
 
 }  // namespace duvisto

@@ -26,6 +26,11 @@ class HostedControl {
   bool Contains(HWND window) const;
   // Offers a keyboard message to the control; true when the control used it.
   bool TranslateAccelerator(MSG* message) const;
+  // Makes the control the window's active part: it takes the focus and its caret, and gets
+  // the keys first. An only in-place active control can lose both after the window was left.
+  HRESULT UIActivate() const;
+  // Tells the active control that the window around it was activated or deactivated.
+  void OnFrameWindowActivate(bool active) const;
   IUnknown* Object() const { return object_.Get(); }
 
  private:
@@ -34,6 +39,7 @@ class HostedControl {
 
   Microsoft::WRL::ComPtr<ControlSite> site_;
   Microsoft::WRL::ComPtr<IOleObject> object_;
+  HWND container_ = nullptr;
 };
 
 }  // namespace duvisto

@@ -6,9 +6,14 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <deque>
+#include <memory>
 #include <mutex>
+#include <thread>
 #include <utility>
 
+#include "browser_form.h"
+#include "control_site.h"
 #include "frm_browser.h"
 #include "module.h"
 #include "ui_robot.h"
@@ -29,6 +34,9 @@ std::mutex g_lock;
 Calls g_calls;  // per Invoke: Navigate's one BSTR as received, or "<not Navigate(BSTR)>"
 std::atomic<HWND> g_browser{nullptr};  // the in-place window of the last activated stand-in
 std::atomic<int> g_keysOffered{0}, g_liveControls{0};
+std::atomic<int> g_uiActivations{0};           // DoVerb(OLEIVERB_UIACTIVATE)
+std::atomic<int> g_frameActive{-1};            // the last OnFrameWindowActivate, -1 before any
+std::atomic<int> g_silentBeforeNavigate{0};    // Silent set to True before the first Navigate
 HRESULT g_creation = S_OK;  // a failure here fails every CreateInstance
 
 Calls Recorded() {
@@ -61,6 +69,11 @@ class RecordingBrowser final : public IOleObject, public IOleInPlaceObject, publ
   STDMETHODIMP SetClientSite(IOleClientSite*) override { return S_OK; }
   STDMETHODIMP Close(DWORD) override { return InPlaceDeactivate(); }
   STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT box) override {
+    if (verb == OLEIVERB_UIACTIVATE && window_ != nullptr) {
+      ++g_uiActivations;
+      SetFocus(window_);
+      return S_OK;
+    }
     if (verb != OLEIVERB_INPLACEACTIVATE || site == nullptr || box == nullptr) return E_NOTIMPL;
     ComPtr<IOleInPlaceSite> inPlaceSite;
     ComPtr<IOleInPlaceUIWindow> document;
@@ -97,14 +110,21 @@ class RecordingBrowser final : public IOleObject, public IOleInPlaceObject, publ
 
   // IOleInPlaceActiveObject: counts the keys it is offered and uses none of them.
   STDMETHODIMP TranslateAccelerator(LPMSG) override { ++g_keysOffered; return S_FALSE; }
-  NOT_USED(OnFrameWindowActivate, (BOOL)) NOT_USED(OnDocWindowActivate, (BOOL))
+  STDMETHODIMP OnFrameWindowActivate(BOOL active) override { g_frameActive = active ? 1 : 0; return S_OK; }
+  NOT_USED(OnDocWindowActivate, (BOOL))
   NOT_USED(ResizeBorder, (LPCRECT, IOleInPlaceUIWindow*, BOOL)) NOT_USED(EnableModeless, (BOOL))
 
-  // IDispatch: only Navigate (104) with one positional BSTR succeeds.
+  // IDispatch: only Navigate (104) with one positional BSTR, and putting Silent (551), succeed.
   NOT_USED(GetTypeInfoCount, (UINT*)) NOT_USED(GetTypeInfo, (UINT, LCID, ITypeInfo**))
   NOT_USED(GetIDsOfNames, (REFIID, LPOLESTR*, UINT, LCID, DISPID*))
   STDMETHODIMP Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* args, VARIANT*, EXCEPINFO*,
                       UINT*) override {
+    if (member == 551 /* Silent */ && flags == DISPATCH_PROPERTYPUT && args->cArgs == 1 && args->cNamedArgs == 1 &&
+        args->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT && args->rgvarg[0].vt == VT_BOOL) {
+      std::lock_guard<std::mutex> hold(g_lock);
+      if (args->rgvarg[0].boolVal == VARIANT_TRUE && g_calls.empty()) g_silentBeforeNavigate = 1;
+      return S_OK;
+    }
     const bool navigate = member == 104 /* Navigate */ && flags == DISPATCH_METHOD && args->cArgs == 1 &&
                           args->cNamedArgs == 0 && args->rgvarg[0].vt == VT_BSTR;
     const BSTR address = navigate ? args->rgvarg[0].bstrVal : nullptr;
@@ -174,17 +194,84 @@ testing::AssertionResult NavigatedTo(const Calls& expected) {
   return testing::AssertionFailure() << "Navigate got " << testing::PrintToString(Recorded());
 }
 
+// Work the driver hands to the UI thread, run there from a timer inside the window's loop, as
+// the host's messages are.
+std::mutex g_taskLock;
+std::deque<std::function<void()>> g_tasks;
+
+void CALLBACK RunTasks(HWND, UINT, UINT_PTR, DWORD) {
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::lock_guard<std::mutex> hold(g_taskLock);
+      if (g_tasks.empty()) return;
+      task = std::move(g_tasks.front());
+      g_tasks.pop_front();
+    }
+    task();  // may nest a loop of its own, in which the next tasks run
+  }
+}
+
+// Starts `task` on the UI thread without waiting for it (an open waits until the window is closed).
+void StartOnUiThread(std::function<void()> task) {
+  std::lock_guard<std::mutex> hold(g_taskLock);
+  g_tasks.push_back(std::move(task));
+}
+
+// Runs `task` on the UI thread; false if it did not finish in time.
+bool OnUiThread(std::function<void()> task) {
+  const auto done = std::make_shared<std::atomic<bool>>(false);
+  StartOnUiThread([task = std::move(task), done] {
+    task();
+    *done = true;
+  });
+  return robot::WaitUntil([&] { return done->load(); });
+}
+
+// The thread's active window, as the system keeps it (no window when activation was refused).
+HWND ActiveWindowOf(DWORD thread) {
+  GUITHREADINFO info{sizeof info};
+  return GetGUIThreadInfo(thread, &info) ? info.hwndActive : nullptr;
+}
+
+// Tab (or Shift+Tab) to the focused window of `ui`; true once the focus is on `expected` or
+// inside it.
+bool TabTo(DWORD ui, bool shift, HWND expected) {
+  // Attached, the driver shares the UI thread's key state, so Shift reads as held there too.
+  AttachThreadInput(GetCurrentThreadId(), ui, TRUE);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(keys);
+  robot::PostKey(robot::FocusedWindow(ui), VK_TAB);
+  const bool moved = robot::WaitUntil([&] {
+    const HWND focus = robot::FocusedWindow(ui);
+    return focus != nullptr && (focus == expected || IsChild(expected, focus));
+  });
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  AttachThreadInput(GetCurrentThreadId(), ui, FALSE);
+  return moved;
+}
+
 class BrowserWindow : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     g_calls.clear();
     g_keysOffered = 0;
+    g_uiActivations = 0;
+    g_frameActive = -1;
+    g_silentBeforeNavigate = 0;
     g_creation = S_OK;
     ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_),
               S_OK);
+    tasks_ = SetTimer(nullptr, 0, 10, RunTasks);
+    ASSERT_NE(tasks_, 0u);
   }
   void TearDown() override {
+    KillTimer(nullptr, tasks_);
+    g_tasks.clear();
     CoRevokeClassObject(cookie_);
     EXPECT_FALSE(duvisto::ModuleInUse()) << "a window is still loaded";
     EXPECT_EQ(g_liveControls, 0) << "the control was not released";
@@ -213,6 +300,7 @@ class BrowserWindow : public testing::Test {
 
   std::atomic<bool> returned_{false};
   DWORD cookie_ = 0;
+  UINT_PTR tasks_ = 0;
 };
 
 // An active window of the thread, made by this module (as the plug-in's own) or not (the host's).
@@ -296,8 +384,8 @@ TEST_F(BrowserWindow, LaysOutBothModesAndNavigatesOnGoAndEnter) {
     Calls expected = {L"  www.example.com/a b ", L""};
     EXPECT_TRUE(NavigatedTo(expected)) << "the empty address too";
     EXPECT_EQ(robot::FocusedWindow(ui), browser) << "the first control has the focus";
-    // Keys inside the page are offered to the control, not taken as the window's dialog keys.
-    robot::PostKey(browser, VK_TAB);
+    // Keys inside the page are offered to the control; one it declines stays with it.
+    robot::PostKey(browser, VK_F5);
     EXPECT_TRUE(robot::WaitUntil([] { return g_keysOffered >= 2; }));
     EXPECT_EQ(robot::FocusedWindow(ui), browser);
     // A click puts the focus into the address box, where Enter is Go and Tab moves on to Go.
@@ -362,6 +450,164 @@ TEST_F(BrowserWindow, AFailingStepEndsTheOpenAndLeavesWhatWasDone) {
   EXPECT_EQ(Open(BrowserMode::Local, L"x", OpenOrder::CaptionThenNavigate, none), REGDB_E_CLASSNOTREG);
 }
 
+// The system's foreground lock, as a partner's push meets it while the host is in the
+// background: the window is shown but never activated.
+LRESULT CALLBACK RefuseActivation(int code, WPARAM wParam, LPARAM lParam) {
+  wchar_t className[64] = {};
+  if (code == HCBT_ACTIVATE && GetClassNameW(reinterpret_cast<HWND>(wParam), className, 64) &&
+      std::wstring(className) == L"DuvistoFrmBrowser")
+    return 1;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(BrowserWindow, ShowsItsModeWhenActivationIsRefused) {
+  struct Unhook { void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); } };
+  const std::unique_ptr<HHOOK__, Unhook> refuser(SetWindowsHookExW(WH_CBT, RefuseActivation, nullptr,
+                                                                    GetCurrentThreadId()));
+  ASSERT_TRUE(refuser);
+  const auto remote = [&](DWORD ui) {
+    const Parts p = WaitForLaidOut(ui, 9630);
+    ASSERT_TRUE(p.address && p.go);
+    EXPECT_NE(ActiveWindowOf(ui), p.window) << "activation was refused";
+    EXPECT_FALSE(IsWindowEnabled(p.address) || IsWindowEnabled(p.go));
+    CloseWindow(p.window);
+  };
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"pushed", OpenOrder::CaptionThenNavigate, remote), S_OK);
+
+  const auto localThenPushed = [&](DWORD ui) {
+    const Parts p = WaitForLaidOut(ui, 9015);
+    ASSERT_TRUE(p.address && p.go);
+    EXPECT_NE(ActiveWindowOf(ui), p.window) << "activation was refused";
+    EXPECT_TRUE(IsWindowEnabled(p.address) && IsWindowEnabled(p.go));
+    // A push into the shown window, from its loop: its mode shows at once, still unactivated.
+    StartOnUiThread([] { duvisto::OpenBrowserWindow(BrowserMode::LocalAndRemote, L"pushed", OpenOrder::CaptionThenNavigate); });
+    EXPECT_TRUE(robot::WaitUntil([&] { return OuterHeight(p.window) == TwipsToPixelsY(9630); }));
+    EXPECT_TRUE(robot::WaitUntil([&] { return !IsWindowEnabled(p.address) && !IsWindowEnabled(p.go); }));
+    EXPECT_NE(ActiveWindowOf(ui), p.window);
+    CloseWindow(p.window);
+  };
+  EXPECT_EQ(Open(BrowserMode::Local, L"own", OpenOrder::CaptionThenNavigate, localThenPushed), S_OK);
+}
+
+TEST_F(BrowserWindow, TabGoesRoundThePageTheAddressBoxAndGo) {
+  const auto local = [&](DWORD ui) {
+    const Parts p = WaitForLaidOut(ui, 9015);
+    ASSERT_TRUE(p.address && p.go);
+    const HWND browser = g_browser.load();
+    EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == browser; }));
+    EXPECT_GE(g_uiActivations, 1) << "UI-activated as it takes the focus";
+    EXPECT_EQ(g_frameActive, 1) << "told of the frame's activation";
+    // The stand-in declines every key, as a page does past its last element.
+    int activations = g_uiActivations;
+    EXPECT_TRUE(TabTo(ui, false, p.address));
+    EXPECT_TRUE(TabTo(ui, false, p.go));
+    EXPECT_TRUE(TabTo(ui, false, browser));
+    EXPECT_GT(g_uiActivations, activations) << "UI-activated again as Tab brings the focus back";
+    EXPECT_TRUE(TabTo(ui, true, p.go)) << "Shift+Tab from the page";
+    EXPECT_TRUE(TabTo(ui, true, p.address));
+    activations = g_uiActivations;
+    EXPECT_TRUE(TabTo(ui, true, browser));
+    EXPECT_GT(g_uiActivations, activations);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(p.window, WM_ACTIVATE, WA_INACTIVE, 0, SMTO_NORMAL, 5000, &ignored);
+    EXPECT_EQ(g_frameActive, 0) << "told of the frame's deactivation";
+    SendMessageTimeoutW(p.window, WM_ACTIVATE, WA_ACTIVE, 0, SMTO_NORMAL, 5000, &ignored);
+    EXPECT_EQ(g_frameActive, 1);
+    CloseWindow(p.window);
+  };
+  EXPECT_EQ(Open(BrowserMode::Local, L"", OpenOrder::CaptionThenNavigate, local), S_OK);
+
+  // With the address box and Go disabled, Tab leaves the page only to come back into it.
+  const auto remote = [&](DWORD ui) {
+    const Parts p = WaitForLaidOut(ui, 9630);
+    const HWND browser = g_browser.load();
+    EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == browser; }));
+    for (const bool shift : {false, true}) {
+      const int activations = g_uiActivations;
+      EXPECT_TRUE(TabTo(ui, shift, browser));
+      EXPECT_TRUE(robot::WaitUntil([&] { return g_uiActivations > activations; })) << "back into the page";
+    }
+    CloseWindow(p.window);
+  };
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"", OpenOrder::CaptionThenNavigate, remote), S_OK);
+}
+
+TEST_F(BrowserWindow, TellsTheControlToBeSilentBeforeItsFirstPage) {
+  const auto close = [&](DWORD ui) { CloseWindow(WaitForLaidOut(ui, 9630).window); };
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"pushed", OpenOrder::NavigateThenCaption, close), S_OK);
+  EXPECT_EQ(g_silentBeforeNavigate, 1) << "no dialogs of the control's own, from the first page on";
+}
+
+// Whether OLE is initialised on this thread: a further OleInitialize then answers S_FALSE.
+// The probe is balanced, so it changes nothing.
+bool OleInitialised() {
+  const HRESULT hr = OleInitialize(nullptr);
+  if (SUCCEEDED(hr)) OleUninitialize();
+  return hr == S_FALSE;
+}
+
+TEST_F(BrowserWindow, InitialisesOleOnItsThreadWhileItExists) {
+  ASSERT_FALSE(OleInitialised()) << "COM alone";
+  bool inside = false;
+  const auto driver = [&](DWORD ui) {
+    const Parts p = WaitForLaidOut(ui, 9630);
+    EXPECT_TRUE(OnUiThread([&] { inside = OleInitialised(); }));
+    CloseWindow(p.window);
+  };
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"", OpenOrder::CaptionThenNavigate, driver), S_OK);
+  EXPECT_TRUE(inside) << "OLE while the window exists";
+  EXPECT_FALSE(OleInitialised()) << "and balanced after it";
+
+  // A host thread in the multithreaded apartment keeps its mode, and the window works as well.
+  HRESULT inMta = E_PENDING;
+  std::thread([&] {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    DWORD cookie = 0;
+    ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
+              S_OK);
+    const auto close = [&](DWORD ui) { CloseWindow(WaitForLaidOut(ui, 9630).window); };
+    inMta = Open(BrowserMode::LocalAndRemote, L"in the MTA", OpenOrder::CaptionThenNavigate, close);
+    CoRevokeClassObject(cookie);
+    CoUninitialize();
+  }).join();
+  EXPECT_EQ(inMta, S_OK);
+}
+
+TEST_F(BrowserWindow, AFloodOfOpensNestsNoDeeperThanTheBound) {
+  constexpr int kRequests = 60;
+  const int bound = duvisto::FrmBrowser::kMaxModalDepth;
+  std::atomic<int> waiting{0}, deepest{0}, returned{0}, failed{0};
+  const auto driver = [&](DWORD ui) {
+    const Parts p = WaitForLaidOut(ui, 9015);
+    Calls expected = {L"outer"};
+    for (int i = 0; i < kRequests; ++i) {
+      // All local but the last, a push: the window ends in the last request's mode.
+      const BrowserMode mode = i + 1 < kRequests ? BrowserMode::Local : BrowserMode::LocalAndRemote;
+      const std::wstring address = L"flood " + std::to_wstring(i);
+      expected.push_back(address);
+      StartOnUiThread([&, mode, address] {
+        deepest = std::max(deepest.load(), ++waiting);
+        failed += FAILED(duvisto::OpenBrowserWindow(mode, address, OpenOrder::CaptionThenNavigate));
+        --waiting;
+        ++returned;
+      });
+    }
+    EXPECT_TRUE(NavigatedTo(expected)) << "every request navigates";
+    EXPECT_TRUE(robot::WaitUntil([&] { return returned == kRequests - (bound - 1); }))
+        << returned << " returned at once";
+    EXPECT_EQ(waiting, bound - 1) << "waiting beside the outer open";
+    EXPECT_LE(deepest, bound) << "the last counted just before it returned at once";
+    EXPECT_EQ(robot::TopLevelWindows(robot::Owner::Thread(ui)), std::vector<HWND>{p.window}) << "one window";
+    EXPECT_EQ(robot::WindowText(p.window), kLocalAndRemote);
+    EXPECT_EQ(OuterHeight(p.window), TwipsToPixelsY(9630));
+    EXPECT_FALSE(IsWindowEnabled(p.address) || IsWindowEnabled(p.go));
+    CloseWindow(p.window);
+    EXPECT_TRUE(robot::WaitUntil([&] { return returned == kRequests; })) << "closing returns every waiting call";
+  };
+  EXPECT_EQ(Open(BrowserMode::Local, L"outer", OpenOrder::CaptionThenNavigate, driver), S_OK);
+  EXPECT_EQ(failed, 0);
+}
+
 // The platform's own control, as production runs it (no page renders without Gecko).
 TEST_F(BrowserWindow, HostsTheRealControlInPlaceInItsBox) {
   CoRevokeClassObject(cookie_);
@@ -370,11 +616,34 @@ TEST_F(BrowserWindow, HostsTheRealControlInPlaceInItsBox) {
       const HWND window = WaitForLaidOut(ui, remote ? 9630 : 9015).window;
       const HWND control = robot::FindChild(window, L"Shell Embedding", L"");
       EXPECT_EQ(Show(robot::ChildRectInClient(control)), TwipsBox(0, 0, 10935, 8055)) << "the real control";
+      EXPECT_TRUE(robot::WaitUntil([&] {
+        const HWND focus = robot::FocusedWindow(ui);
+        return control && (focus == control || IsChild(control, focus));
+      })) << "the page has the focus";
+      if (!remote) {
+        // With no page the control declines Tab, as a page does after its last element.
+        const HWND address = robot::FindChild(window, L"Edit", L""), go = robot::FindChild(window, L"Button", L"GO");
+        EXPECT_TRUE(TabTo(ui, false, address)) << "out of the page";
+        EXPECT_TRUE(TabTo(ui, true, control)) << "back into it";
+        EXPECT_TRUE(TabTo(ui, true, go)) << "and out of it backwards";
+        EXPECT_TRUE(TabTo(ui, false, control));
+      }
       CloseWindow(window);
     };
     const auto mode = remote ? BrowserMode::LocalAndRemote : BrowserMode::Local;
     EXPECT_EQ(Open(mode, L"about:blank", OpenOrder::CaptionThenNavigate, driver), S_OK);
   }
+}
+
+// A control that UI-activates asks the frame for its tool space, or with a null request for none:
+// none is granted, anything else is not there to give.
+TEST(ControlSite, GrantsAUIActivatingControlNoToolSpaceOnly) {
+  const ComPtr<duvisto::ControlSite> site(new duvisto::ControlSite(nullptr, RECT{0, 0, 10, 10}));
+  site->Release();  // the creation's reference; the ComPtr holds its own
+  EXPECT_EQ(site->SetBorderSpace(nullptr), S_OK);
+  const BORDERWIDTHS tools{0, 20, 0, 0};
+  EXPECT_EQ(site->SetBorderSpace(&tools), OLE_E_INVALIDRECT);
+  EXPECT_EQ(site->RequestBorderSpace(&tools), INPLACE_E_NOTOOLSPACE);
 }
 
 }  // namespace

@@ -109,7 +109,7 @@ TEST_P(Conversation, TranscriptAsExpected) {
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, Conversation,
                          ::testing::Values("push", "status_check", "partner_disabled", "partner_without_plugin",
-                                           "hostile_push", "push_into_open_browser", "no_plugin", "bad_progid",
+                                           "hostile_push", "push_into_open_browser", "push_flood", "no_plugin", "bad_progid",
                                            "method_failure", "malformed", "late_setup", "bad_option"),
                          [](const auto& info) { return std::string(info.param); });
 

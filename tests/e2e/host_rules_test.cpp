@@ -24,7 +24,8 @@ std::wstring ScenarioLine(const wchar_t* line) {
   std::wstring error;
   if (!host::ParseScenarioLine(line, step, error)) return L"error: " + error;
   if (!step) return L"skipped";
-  return kinds[static_cast<int>(step->kind)] + std::wstring(L" ") + L"AB"[step->user] + L" " + step->text;
+  const std::wstring times = step->repeat > 1 ? std::to_wstring(step->repeat) + L"x " : L"";
+  return times + kinds[static_cast<int>(step->kind)] + std::wstring(L" ") + L"AB"[step->user] + L" " + step->text;
 }
 
 TEST(HostRules, SentTextIsACommandANotificationOrChat) {
@@ -62,6 +63,12 @@ TEST(HostRules, ScenarioLinesParseOrSayWhatIsWrong) {
       {L"@send A", L"error: @send needs a text"},  {L"@send A \\q", L"error: unknown escape \\q"},
       {L"@send A \\x4", L"error: \\x needs 2 hex digits"},  {L"@send A x\\", L"error: a lone backslash"},
       {L"@wait 5", L"error: unknown directive \"@wait\""},
+      {L"@repeat 3000 @send A \\tbrowsx", L"3000x send A \tbrowsx"},  {L"@repeat 2 B> hi", L"2x type B hi"},
+      {L"@repeat 1 A> hi", L"type A hi"},
+      {L"@repeat 0 A> hi", L"error: @repeat needs a count from 1 to 100000"},
+      {L"@repeat 100001 A> hi", L"error: @repeat needs a count"},  {L"@repeat x A> hi", L"error: @repeat needs a count"},
+      {L"@repeat 2 @hold B", L"error: @repeat repeats a typed line or an @send"},
+      {L"@repeat 2 # nothing", L"error: @repeat repeats"},  {L"@repeat 2 @send A", L"error: @send needs a text"},
   };
   for (const auto& [line, expected] : cases) {
     const std::wstring got = ScenarioLine(line);

@@ -1,0 +1,98 @@
+// Duvisto.dll loaded as a plug-in host may load it, by LoadLibrary and its class factory, then
+// let go of the object and of the library from a message the browser window's loop dispatches:
+// the window's code must stay mapped until its loop has returned.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "plugin_test_support.h"
+#include "ui_robot.h"
+
+namespace {
+
+using plugin_test::ComPtr;
+
+HMODULE g_library = nullptr;
+_Browse* g_object = nullptr;  // the host's own reference, let go inside the loop
+std::atomic<bool> g_letGo{false};
+
+void CALLBACK LetGoOfEverything(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_object->Release();
+  FreeLibrary(g_library);
+  g_letGo = true;
+}
+
+void CALLBACK ReleaseAndFreeUnused(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_object->Release();
+  CoFreeUnusedLibrariesEx(0, 0);
+  g_letGo = true;
+}
+
+TEST(PluginLibrary, StaysMappedWhileItsWindowExistsWhateverTheHostFreesFromItsLoop) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  g_library = LoadLibraryW(plugin_test::DllPath().c_str());
+  ASSERT_NE(g_library, nullptr);
+  using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+  using CanUnloadNow = HRESULT(WINAPI*)();
+  const auto getClassObject = reinterpret_cast<GetClassObject>(GetProcAddress(g_library, "DllGetClassObject"));
+  ASSERT_NE(getClassObject, nullptr);
+  {
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject(CLSID_Browse, IID_PPV_ARGS(&factory)), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID__Browse, reinterpret_cast<void**>(&g_object)), S_OK);
+  }
+
+  ASSERT_NE(SetTimer(nullptr, 0, 100, LetGoOfEverything), 0u);
+  plugin_test::Outcome outcome;
+  const auto open = [&] { outcome = plugin_test::Parse(g_object, L"/xbrowser", L"about:blank"); };
+  const auto driver = [](DWORD ui) {
+    const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(ui), L"Internet browser (local)");
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(robot::WaitUntil([] { return g_letGo.load(); }));
+    EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "mapped while the window exists";
+    EXPECT_TRUE(robot::CloseAndWait(*window));
+  };
+  EXPECT_TRUE(robot::RunDriven(open, driver).callReturnedInTime);
+  EXPECT_EQ(outcome.hr, S_OK) << "the call came back through the window's loop";
+  EXPECT_EQ(outcome.handled, VARIANT_TRUE);
+
+  // A host that keeps COM's rules holds the library while it asks, and then it can go.
+  const HMODULE again = LoadLibraryW(plugin_test::DllPath().c_str());
+  ASSERT_EQ(again, g_library) << "still the same mapping";
+  const auto canUnloadNow = reinterpret_cast<CanUnloadNow>(GetProcAddress(again, "DllCanUnloadNow"));
+  ASSERT_NE(canUnloadNow, nullptr);
+  EXPECT_EQ(canUnloadNow(), S_OK);
+  FreeLibrary(again);
+  EXPECT_EQ(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "nothing kept it once it was idle";
+  CoUninitialize();
+}
+
+// The same through COM: the host lets go of its object and asks COM to free unused libraries
+// from inside the loop; COM unloads the DLL only once the window is gone and nothing is left.
+TEST(PluginLibrary, ComFreesItOnlyOnceTheWindowIsGoneAndTheObjectReleased) {
+  g_letGo = false;
+  {
+    ComPtr<_Browse> browse;
+    ASSERT_EQ(plugin_test::CreateByProgId(browse), S_OK);
+    g_object = browse.Detach();
+  }
+  ASSERT_NE(SetTimer(nullptr, 0, 100, ReleaseAndFreeUnused), 0u);
+  plugin_test::Outcome outcome;
+  const auto open = [&] { outcome = plugin_test::Parse(g_object, L"/xbrowser", L"about:blank"); };
+  const auto driver = [](DWORD ui) {
+    const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(ui), L"Internet browser (local)");
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(robot::WaitUntil([] { return g_letGo.load(); }));
+    EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "mapped while the window exists";
+    EXPECT_TRUE(robot::CloseAndWait(*window));
+  };
+  EXPECT_TRUE(robot::RunDriven(open, driver).callReturnedInTime);
+  EXPECT_EQ(outcome.hr, S_OK);
+  EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "nobody asked COM again yet";
+  CoFreeUnusedLibrariesEx(0, 0);
+  EXPECT_EQ(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "idle, it goes";
+}
+
+}  // namespace

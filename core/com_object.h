@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <unknwn.h>
+#include <wrl/client.h>
 
 #include <new>
 #include <type_traits>
@@ -65,6 +66,17 @@ class ComObject final : public Implementation {
     const HRESULT hr = object->QueryInterface(riid, ppv);
     object->Release();
     return hr;
+  }
+
+  // A new object for its maker's own use; null when memory runs out.
+  template <typename... Arguments>
+  static Microsoft::WRL::ComPtr<Implementation> Make(Arguments&&... arguments) {
+    Microsoft::WRL::ComPtr<Implementation> made;
+    if (auto* object = new (std::nothrow) ComObject(std::forward<Arguments>(arguments)...)) {
+      made = object;  // mingw's ComPtr takes a reference of its own: drop the creation's
+      object->Release();
+    }
+    return made;
   }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {

@@ -53,4 +53,28 @@ class UniqueVariant {
   VARIANT value_;
 };
 
+// The texts an automation exception hands back, freed when it goes.
+class UniqueExcepInfo {
+ public:
+  UniqueExcepInfo() = default;
+  UniqueExcepInfo(const UniqueExcepInfo&) = delete;
+  UniqueExcepInfo& operator=(const UniqueExcepInfo&) = delete;
+  ~UniqueExcepInfo() { Clear(); }
+  // Cleared, for a callee to fill.
+  EXCEPINFO* reset() {
+    Clear();
+    return &value_;
+  }
+  const EXCEPINFO& get() const { return value_; }
+
+ private:
+  void Clear() {
+    SysFreeString(value_.bstrSource);
+    SysFreeString(value_.bstrDescription);
+    SysFreeString(value_.bstrHelpFile);
+    value_ = EXCEPINFO{};
+  }
+  EXCEPINFO value_{};
+};
+
 }  // namespace duvisto

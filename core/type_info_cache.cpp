@@ -39,4 +39,16 @@ HRESULT TypeInfoCache::Get(ITypeInfo** typeInfo) {
   return S_OK;
 }
 
+HRESULT TypeInfoCache::GetTypeInfo(UINT index, ITypeInfo** typeInfo) {
+  if (!typeInfo) return E_POINTER;
+  *typeInfo = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  ITypeInfo* loaded = nullptr;
+  const HRESULT hr = Get(&loaded);
+  if (FAILED(hr)) return hr;
+  loaded->AddRef();
+  *typeInfo = loaded;
+  return S_OK;
+}
+
 }  // namespace duvisto

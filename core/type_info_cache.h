@@ -12,6 +12,8 @@ class TypeInfoCache {
   explicit TypeInfoCache(const IID& dualInterface) : interface_(dualInterface) {}
   // Borrowed: it lives as long as the cache.
   HRESULT Get(ITypeInfo** typeInfo);
+  // IDispatch::GetTypeInfo: a reference of the caller's own to type info 0.
+  HRESULT GetTypeInfo(UINT index, ITypeInfo** typeInfo);
 
  private:
   const IID& interface_;

@@ -28,15 +28,7 @@ class FloorBrowse : public _Browse {
     return S_OK;
   }
   STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) override {
-    if (!typeInfo) return E_POINTER;
-    *typeInfo = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    ITypeInfo* loaded = nullptr;
-    const HRESULT hr = typeInfo_.Get(&loaded);
-    if (FAILED(hr)) return hr;
-    loaded->AddRef();
-    *typeInfo = loaded;
-    return S_OK;
+    return typeInfo_.GetTypeInfo(index, typeInfo);
   }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;

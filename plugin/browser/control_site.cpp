@@ -2,35 +2,19 @@
 
 namespace duvisto {
 
+const InterfaceEntry<ControlSite> ControlSite::kInterfaces[] = {
+    Implements<ControlSite, IOleClientSite>(IID_IOleClientSite),
+    Implements<ControlSite, IOleInPlaceSite>(IID_IOleWindow),
+    Implements<ControlSite, IOleInPlaceSite>(IID_IOleInPlaceSite),
+    Implements<ControlSite, IOleInPlaceFrame>(IID_IOleInPlaceUIWindow),
+    Implements<ControlSite, IOleInPlaceFrame>(IID_IOleInPlaceFrame),
+    kEndOfInterfaces};
+
 ControlSite::ControlSite(HWND container, const RECT& box) : container_(container), box_(box) {}
 
 void ControlSite::Detach() {
   activeObject_.Reset();
   container_ = nullptr;
-}
-
-STDMETHODIMP ControlSite::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
-    *object = static_cast<IOleClientSite*>(this);
-  } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) {
-    *object = static_cast<IOleInPlaceSite*>(this);
-  } else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame) {
-    *object = static_cast<IOleInPlaceFrame*>(this);
-  } else {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ControlSite::AddRef() { return ++references_; }
-
-STDMETHODIMP_(ULONG) ControlSite::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
 }
 
 // IOleClientSite: the control is never saved and lives in no document.

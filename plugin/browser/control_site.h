@@ -8,22 +8,26 @@
 #include <oleidl.h>
 #include <wrl/client.h>
 
+#include "com_object.h"
+
 namespace duvisto {
 
-class ControlSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+// Made by ComObject<ControlSite, HoldsModule::No>::Make: the loaded window already keeps the
+// DLL, and a control that held on to its site must not keep it loaded for ever.
+class ControlSite : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
  public:
-  ControlSite(HWND container, const RECT& box);
+  static const InterfaceEntry<ControlSite> kInterfaces[];
+
+  // IUnknown, from ComObject: declared once here for the three interfaces that share it.
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override = 0;
+  STDMETHODIMP_(ULONG) AddRef() override = 0;
+  STDMETHODIMP_(ULONG) Release() override = 0;
 
   // The control's keyboard handler, as the control announced it (SetActiveObject).
   IOleInPlaceActiveObject* ActiveObject() const { return activeObject_.Get(); }
   const RECT& Box() const { return box_; }
   // Drops the links to the control and the window once the control is closed.
   void Detach();
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
 
   // IOleClientSite
   STDMETHODIMP SaveObject() override;
@@ -64,10 +68,10 @@ class ControlSite final : public IOleClientSite, public IOleInPlaceSite, public 
   STDMETHODIMP EnableModeless(BOOL enable) override;
   STDMETHODIMP TranslateAccelerator(MSG* message, WORD id) override;
 
- private:
-  ~ControlSite() = default;
+ protected:
+  ControlSite(HWND container, const RECT& box);
 
-  ULONG references_ = 1;
+ private:
   HWND container_;
   RECT box_;
   Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> activeObject_;

@@ -23,11 +23,8 @@ HRESULT HostedControl::Activate(REFCLSID clsid, HWND container, const RECT& box)
   container_ = container;
   HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object_));
   if (FAILED(hr)) return hr;
-  ControlSite* site = new (std::nothrow) ControlSite(container, box);
-  if (!site) return E_OUTOFMEMORY;
-  // mingw's ComPtr::Attach adds a reference of its own: take one, then drop the creation's.
-  site_ = site;
-  site->Release();
+  site_ = ComObject<ControlSite, HoldsModule::No>::Make(container, box);
+  if (!site_) return E_OUTOFMEMORY;
   // The site comes first: the web-browser control asks for it before it initialises.
   hr = object_->SetClientSite(site_.Get());
   if (FAILED(hr)) return hr;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "frm_browser.h"
+#include "open_browser_window.h"
 
 namespace duvisto {
 namespace {

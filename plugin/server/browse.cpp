@@ -43,15 +43,7 @@ STDMETHODIMP Browse::GetTypeInfoCount(UINT* count) {
 }
 
 STDMETHODIMP Browse::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
-  if (!typeInfo) return E_POINTER;
-  *typeInfo = nullptr;
-  if (index != 0) return DISP_E_BADINDEX;
-  ITypeInfo* loaded = nullptr;
-  const HRESULT hr = typeInfo_.Get(&loaded);
-  if (FAILED(hr)) return hr;
-  loaded->AddRef();
-  *typeInfo = loaded;
-  return S_OK;
+  return typeInfo_.GetTypeInfo(index, typeInfo);
 }
 
 STDMETHODIMP Browse::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) {

@@ -12,10 +12,11 @@
 #include <thread>
 #include <utility>
 
-#include "browser_form.h"
+#include "com_object.h"
 #include "control_site.h"
 #include "frm_browser.h"
 #include "module.h"
+#include "open_browser_window.h"
 #include "ui_robot.h"
 
 namespace {
@@ -46,24 +47,16 @@ Calls Recorded() {
 
 #define NOT_USED(name, params) STDMETHODIMP name params override { return E_NOTIMPL; }
 
-class RecordingBrowser final : public IOleObject, public IOleInPlaceObject, public IOleInPlaceActiveObject,
-                               public IDispatch {
+// Made through ComObject<..., HoldsModule::No>: the test program's module count is the window's alone.
+class RecordingBrowser : public IOleObject, public IOleInPlaceObject, public IOleInPlaceActiveObject,
+                         public IDispatch {
  public:
+  static const duvisto::InterfaceEntry<RecordingBrowser> kInterfaces[];
   RecordingBrowser() { ++g_liveControls; }
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleObject) *object = static_cast<IOleObject*>(this);
-    if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) *object = static_cast<IOleInPlaceObject*>(this);
-    if (riid == IID_IOleInPlaceActiveObject) *object = static_cast<IOleInPlaceActiveObject*>(this);
-    if (riid == IID_IDispatch) *object = static_cast<IDispatch*>(this);
-    return *object ? (AddRef(), S_OK) : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  ~RecordingBrowser() { InPlaceDeactivate(); --g_liveControls; }
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override = 0;
+  STDMETHODIMP_(ULONG) AddRef() override = 0;
+  STDMETHODIMP_(ULONG) Release() override = 0;
 
   // IOleObject: in-place activation as a plain child window in its box, announced to the frame.
   STDMETHODIMP SetClientSite(IOleClientSite*) override { return S_OK; }
@@ -135,30 +128,35 @@ class RecordingBrowser final : public IOleObject, public IOleInPlaceObject, publ
   }
 
  private:
-  ~RecordingBrowser() { InPlaceDeactivate(); --g_liveControls; }
-
-  ULONG references_ = 1;
   ComPtr<IOleInPlaceFrame> frame_;
   HWND window_ = nullptr;
 };
 
-class Factory final : public IClassFactory {
+const duvisto::InterfaceEntry<RecordingBrowser> RecordingBrowser::kInterfaces[] = {
+    duvisto::Implements<RecordingBrowser, IOleObject>(IID_IOleObject),
+    duvisto::Implements<RecordingBrowser, IOleInPlaceObject>(IID_IOleWindow),
+    duvisto::Implements<RecordingBrowser, IOleInPlaceObject>(IID_IOleInPlaceObject),
+    duvisto::Implements<RecordingBrowser, IOleInPlaceActiveObject>(IID_IOleInPlaceActiveObject),
+    duvisto::Implements<RecordingBrowser, IDispatch>(IID_IDispatch),
+    duvisto::kEndOfInterfaces};
+
+class Factory : public IClassFactory {
  public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    *object = riid == IID_IUnknown || riid == IID_IClassFactory ? this : nullptr;
-    return *object ? S_OK : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // static
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  static const duvisto::InterfaceEntry<Factory> kInterfaces[];
   STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** object) override {
     if (FAILED(g_creation)) return g_creation;
-    IOleObject* control = new RecordingBrowser();  // not ComPtr::Attach: mingw's adds a reference
-    const HRESULT hr = control->QueryInterface(riid, object);
-    control->Release();
-    return hr;
+    return duvisto::ComObject<RecordingBrowser, duvisto::HoldsModule::No>::Create(riid, object);
   }
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-} g_factory;
+};
+const duvisto::InterfaceEntry<Factory> Factory::kInterfaces[] = {
+    duvisto::Implements<Factory, IClassFactory>(IID_IClassFactory), duvisto::kEndOfInterfaces};
+
+// The stand-in's class object, registered for the web-browser control's class by the tests.
+IClassFactory* StandInFactory() {
+  static const ComPtr<Factory> factory = duvisto::ComObject<Factory, duvisto::HoldsModule::No>::Make();
+  return factory.Get();
+}
 
 constexpr wchar_t kLocal[] = L"Internet browser (local)";
 constexpr wchar_t kLocalAndRemote[] = L"Internet browser (local & remote)";
@@ -264,7 +262,7 @@ class BrowserWindow : public testing::Test {
     g_frameActive = -1;
     g_silentBeforeNavigate = 0;
     g_creation = S_OK;
-    ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_),
+    ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, StandInFactory(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_),
               S_OK);
     tasks_ = SetTimer(nullptr, 0, 10, RunTasks);
     ASSERT_NE(tasks_, 0u);
@@ -563,7 +561,7 @@ TEST_F(BrowserWindow, InitialisesOleOnItsThreadWhileItExists) {
   std::thread([&] {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
     DWORD cookie = 0;
-    ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
+    ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, StandInFactory(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
               S_OK);
     const auto close = [&](DWORD ui) { CloseWindow(WaitForLaidOut(ui, 9630).window); };
     inMta = Open(BrowserMode::LocalAndRemote, L"in the MTA", OpenOrder::CaptionThenNavigate, close);
@@ -638,8 +636,8 @@ TEST_F(BrowserWindow, HostsTheRealControlInPlaceInItsBox) {
 // A control that UI-activates asks the frame for its tool space, or with a null request for none:
 // none is granted, anything else is not there to give.
 TEST(ControlSite, GrantsAUIActivatingControlNoToolSpaceOnly) {
-  const ComPtr<duvisto::ControlSite> site(new duvisto::ControlSite(nullptr, RECT{0, 0, 10, 10}));
-  site->Release();  // the creation's reference; the ComPtr holds its own
+  const auto site = duvisto::ComObject<duvisto::ControlSite, duvisto::HoldsModule::No>::Make(nullptr, RECT{0, 0, 10, 10});
+  ASSERT_TRUE(site);
   EXPECT_EQ(site->SetBorderSpace(nullptr), S_OK);
   const BORDERWIDTHS tools{0, 20, 0, 0};
   EXPECT_EQ(site->SetBorderSpace(&tools), OLE_E_INVALIDRECT);

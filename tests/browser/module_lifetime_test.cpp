@@ -30,6 +30,16 @@ void CALLBACK ReleaseAndFreeUnused(HWND, UINT, UINT_PTR timer, DWORD) {
   g_letGo = true;
 }
 
+// The robot's side of both tests: once the host has let go from inside the window's loop, the
+// DLL must still be there for the loop to return to; then the window is closed.
+void CloseOnceLetGo(DWORD ui) {
+  const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(ui), L"Internet browser (local)");
+  ASSERT_TRUE(window);
+  EXPECT_TRUE(robot::WaitUntil([] { return g_letGo.load(); }));
+  EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "mapped while the window exists";
+  EXPECT_TRUE(robot::CloseAndWait(*window));
+}
+
 TEST(PluginLibrary, StaysMappedWhileItsWindowExistsWhateverTheHostFreesFromItsLoop) {
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   g_library = LoadLibraryW(plugin_test::DllPath().c_str());
@@ -47,14 +57,7 @@ TEST(PluginLibrary, StaysMappedWhileItsWindowExistsWhateverTheHostFreesFromItsLo
   ASSERT_NE(SetTimer(nullptr, 0, 100, LetGoOfEverything), 0u);
   plugin_test::Outcome outcome;
   const auto open = [&] { outcome = plugin_test::Parse(g_object, L"/xbrowser", L"about:blank"); };
-  const auto driver = [](DWORD ui) {
-    const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(ui), L"Internet browser (local)");
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(robot::WaitUntil([] { return g_letGo.load(); }));
-    EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "mapped while the window exists";
-    EXPECT_TRUE(robot::CloseAndWait(*window));
-  };
-  EXPECT_TRUE(robot::RunDriven(open, driver).callReturnedInTime);
+  EXPECT_TRUE(robot::RunDriven(open, CloseOnceLetGo).callReturnedInTime);
   EXPECT_EQ(outcome.hr, S_OK) << "the call came back through the window's loop";
   EXPECT_EQ(outcome.handled, VARIANT_TRUE);
 
@@ -81,14 +84,7 @@ TEST(PluginLibrary, ComFreesItOnlyOnceTheWindowIsGoneAndTheObjectReleased) {
   ASSERT_NE(SetTimer(nullptr, 0, 100, ReleaseAndFreeUnused), 0u);
   plugin_test::Outcome outcome;
   const auto open = [&] { outcome = plugin_test::Parse(g_object, L"/xbrowser", L"about:blank"); };
-  const auto driver = [](DWORD ui) {
-    const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(ui), L"Internet browser (local)");
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(robot::WaitUntil([] { return g_letGo.load(); }));
-    EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "mapped while the window exists";
-    EXPECT_TRUE(robot::CloseAndWait(*window));
-  };
-  EXPECT_TRUE(robot::RunDriven(open, driver).callReturnedInTime);
+  EXPECT_TRUE(robot::RunDriven(open, CloseOnceLetGo).callReturnedInTime);
   EXPECT_EQ(outcome.hr, S_OK);
   EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "nobody asked COM again yet";
   CoFreeUnusedLibrariesEx(0, 0);

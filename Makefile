@@ -17,7 +17,7 @@ $(WIN32)/CMakeCache.txt: | bootstrap
 	cmake -S . -B $(WIN32) $(CMAKE_WIN32)
 
 $(NATIVE)/CMakeCache.txt: | bootstrap
-	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
 # The deliverables, built for 32-bit Windows and copied to dist/.
 dist: bootstrap $(WIN32)/CMakeCache.txt
@@ -39,8 +39,8 @@ bench: bootstrap
 	scripts/bench.sh $(BUILD)
 
 # The command logic's fuzzer for longer than the bounded run inside `make test` (seconds).
-fuzz: bootstrap
-	scripts/fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
+fuzz: native
+	scripts/fuzz.sh $(NATIVE) $(FUZZ_SECONDS)
 
 # Breaks each guard listed in tests/mutants.toml once and reports any that no test notices.
 MUTANTS_TOOL ?= ../shared/tools/mutants.py

@@ -12,7 +12,7 @@ ctest --test-dir "$build/native" --output-on-failure || status=1
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing the command logic (bounded)"
-  scripts/fuzz.sh "$build/fuzz" 20 || status=1
+  scripts/fuzz.sh "$build/native" 20 || status=1
 fi
 
 echo "== tests under Wine"

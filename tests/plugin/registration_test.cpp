@@ -45,6 +45,14 @@ TEST(Registration, WritesClassProgIdLibraryAndInterfaceAndTakesBackExactlyThat) 
   EXPECT_EQ(ClassesString(kInterface + L"\\ProxyStubClsid32"), L"{00020424-0000-0000-C000-000000000046}");
   EXPECT_EQ(ClassesString(kInterface + L"\\TypeLib"), L"{AE4D4ECD-7414-4BEE-B3D3-8B93F6FC387C}");
 
+  // Other tools add keys of their own under a class, several levels deep (component categories).
+  HKEY planted = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT,
+                            (kClass + L"\\Implemented Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}").c_str(), 0,
+                            nullptr, 0, KEY_WRITE, nullptr, &planted, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(planted);
+
   ASSERT_EQ(Unregister(), 0);
   EXPECT_EQ(ClassesCensus(), before) << "unregistering must remove our entries and nothing else";
   EXPECT_EQ(Unregister(), 0) << "unregistering what is not registered is no failure";

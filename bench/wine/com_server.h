@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Duvisto_h.h"
+#include "unique_any.h"
 
 namespace bench {
 
@@ -29,7 +30,6 @@ class LoadedServer {
   explicit LoadedServer(const wchar_t* fileName);
   LoadedServer(const LoadedServer&) = delete;
   LoadedServer& operator=(const LoadedServer&) = delete;
-  ~LoadedServer() { FreeLibrary(module_); }
 
   // A new object, initialized.
   ComPtr<_Browse> Create() const;
@@ -37,7 +37,7 @@ class LoadedServer {
   HRESULT CanUnloadNow() const;
 
  private:
-  HMODULE module_;
+  duvisto::UniqueModule module_;
 };
 
 }  // namespace bench

@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "com_server.h"
 #include "failure.h"
+#include "unique_any.h"
 
 namespace bench {
 namespace {
@@ -23,16 +23,10 @@ constexpr double kTargetKiB = 256;
 constexpr const char* kSystemDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll",   "advapi32.dll", "ole32.dll",
                                        "oleaut32.dll", "msvcrt.dll", "shell32.dll", "comctl32.dll"};
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
 std::vector<char> ReadWholeFile(const std::wstring& path) {
-  const HANDLE opened =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) Check(HRESULT_FROM_WIN32(GetLastError()), "opening Duvisto.dll");
-  const UniqueHandle file(opened);
+  const duvisto::UniqueFile file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) Check(HRESULT_FROM_WIN32(GetLastError()), "opening Duvisto.dll");
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size)) Check(HRESULT_FROM_WIN32(GetLastError()), "GetFileSizeEx");
   std::vector<char> bytes(static_cast<size_t>(size.QuadPart));

@@ -3,7 +3,6 @@
 #include "modal_ui.h"
 
 #include <atomic>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "failure.h"
 #include "timing.h"
 #include "ui_robot.h"
+#include "unique_any.h"
 
 namespace bench {
 namespace {
@@ -51,18 +51,13 @@ LRESULT CALLBACK RecordFirstShow(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-struct HookRemover {
-  void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
-};
-using UniqueHook = std::unique_ptr<std::remove_pointer_t<HHOOK>, HookRemover>;
-
 struct WindowTimes {
   double openToShownMs = 0;    // ParseCommand called .. window visible
   double closeToReturnMs = 0;  // WM_CLOSE posted .. ParseCommand returned
 };
 
 WindowTimes OpenAndCloseBrowser(_Browse* browse) {
-  const UniqueHook hook(SetWindowsHookExW(WH_CALLWNDPROCRET, RecordFirstShow, nullptr, GetCurrentThreadId()));
+  const duvisto::UniqueHook hook(SetWindowsHookExW(WH_CALLWNDPROCRET, RecordFirstShow, nullptr, GetCurrentThreadId()));
   if (!hook) Check(HRESULT_FROM_WIN32(GetLastError()), "SetWindowsHookExW");
   shownAt = 0;
   LONGLONG calledAt = 0, returnedAt = 0;

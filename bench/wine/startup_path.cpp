@@ -4,12 +4,12 @@
 // Rounds against Duvisto.dll and the floor alternate, so drift in the machine hits both alike.
 #include "startup_path.h"
 
-#include <memory>
 #include <string>
 
 #include "com_owners.h"
 #include "com_server.h"
 #include "failure.h"
+#include "unique_any.h"
 
 namespace bench {
 namespace {
@@ -21,10 +21,7 @@ constexpr double kTargetPluginUs = 1000;
 
 using Bstr = duvisto::UniqueBstr;
 
-struct LibraryFreer {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
+using duvisto::UniqueModule;
 
 // The strings the host hands in for the catalogue, made before a round and freed after it.
 struct CatalogueStrings {

@@ -1,4 +1,4 @@
-// Duvisto.dll and the floor as a host that knows the file meets them: loaded by path, the class
+// Duvisto.dll and the floors as a host that knows the file meets them: loaded by path, the class
 // object from the exported DllGetClassObject, a new object from IClassFactory::CreateInstance.
 #pragma once
 
@@ -15,7 +15,8 @@ namespace bench {
 using Microsoft::WRL::ComPtr;
 
 constexpr wchar_t kPluginDll[] = L"Duvisto.dll";
-constexpr wchar_t kFloorDll[] = L"BrowseFloor.dll";
+constexpr wchar_t kFloorDll[] = L"BrowseFloor.dll";            // answers as long as the plug-in's
+constexpr wchar_t kEmptyFloorDll[] = L"BrowseFloorEmpty.dll";  // answers nothing
 
 std::wstring BesideThisProgram(const wchar_t* fileName);
 

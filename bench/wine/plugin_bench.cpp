@@ -1,7 +1,8 @@
 // Speed, size and memory figures for Duvisto.dll as the host meets it under Wine, set beside the
-// same measurements on BrowseFloor.dll, a _Browse that does nothing: what remains is the
-// plug-in's own cost. Figures, not assertions: one table on the console and, with
-// `--json PATH`, the same figures as JSON. A step that fails ends the program with exit code 1.
+// same measurements on BrowseFloor.dll, a _Browse that only hands back answers as long as the
+// plug-in's (and BrowseFloorEmpty.dll, one that does nothing): what remains is the plug-in's own
+// cost. Figures, not assertions: one table on the console and, with `--json PATH`, the same
+// figures as JSON. A step that fails ends the program with exit code 1.
 //   plugin_bench.exe [--json PATH]
 #include <windows.h>
 
@@ -34,12 +35,13 @@ Report Run() {
   // First, while nothing holds either DLL, so the rounds that load it afresh can unload it.
   Section startup = StartupFigures();
 
-  const LoadedServer plugin(kPluginDll), floor(kFloorDll);
+  const LoadedServer plugin(kPluginDll), floor(kFloorDll), emptyFloor(kEmptyFloorDll);
   Section calls, window, nesting;
   {
-    const ComPtr<_Browse> pluginObject = plugin.Create(), floorObject = floor.Create();
+    const ComPtr<_Browse> pluginObject = plugin.Create(), floorObject = floor.Create(),
+                          emptyFloorObject = emptyFloor.Create();
     EnableRemoteBrowsing(pluginObject.Get());
-    calls = SteadyCallFigures(pluginObject.Get(), floorObject.Get());
+    calls = SteadyCallFigures(pluginObject.Get(), floorObject.Get(), emptyFloorObject.Get());
     window = BrowserWindowFigures(pluginObject.Get());
     nesting = NestingStackFigures(pluginObject.Get());
   }

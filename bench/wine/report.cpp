@@ -104,7 +104,9 @@ std::string FigureJson(const Figure& figure) {
 double Figure::Ratio() const { return plugin && floor && floor->median > 0 ? plugin->median / floor->median : 0; }
 
 void Report::Print() const {
-  std::printf("Duvisto.dll under Wine against the floor (a _Browse that does nothing); times are %s\n\n", kSpreadName);
+  std::printf("Duvisto.dll under Wine against its floors (BrowseFloor.dll, a _Browse that only hands back answers as long "
+              "as the plug-in's); times are %s\n\n",
+              kSpreadName);
   std::printf("  %-50s %-26s %-26s %6s  %s\n", "figure", "Duvisto.dll", "floor", "ratio", "target");
   for (const Section& section : sections_) {
     std::printf("%s\n", section.title.c_str());

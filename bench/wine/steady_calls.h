@@ -7,7 +7,8 @@
 
 namespace bench {
 
-// `plugin` should have remote browsing enabled, so that "brows" takes its full path.
-Section SteadyCallFigures(_Browse* plugin, _Browse* floor);
+// `plugin` should have remote browsing enabled, so that "brows" takes its full path. `floor` is
+// BrowseFloor.dll's object, `emptyFloor` BrowseFloorEmpty.dll's.
+Section SteadyCallFigures(_Browse* plugin, _Browse* floor, _Browse* emptyFloor);
 
 }  // namespace bench

@@ -105,7 +105,7 @@ double Figure::Ratio() const { return plugin && floor && floor->median > 0 ? plu
 
 void Report::Print() const {
   std::printf("Duvisto.dll under Wine against its floors (BrowseFloor.dll, a _Browse that only hands back answers as long "
-              "as the plug-in's); times are %s\n\n",
+              "as the plug-in's; a bare window with the same web-browser control); times are %s\n\n",
               kSpreadName);
   std::printf("  %-50s %-26s %-26s %6s  %s\n", "figure", "Duvisto.dll", "floor", "ratio", "target");
   for (const Section& section : sections_) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Speed, size and memory figures (not assertions): the command logic natively, with Google Benchmark
-# (bench/native/); then the real Duvisto.dll under Wine (bench/wine/) beside a floor DLL that does
-# nothing (start-up, calls, the browser window, the file, memory over a million calls), printed and
-# written to BUILD/bench/plugin_bench.json.
+# (bench/native/); then the real Duvisto.dll under Wine (bench/wine/) beside its floors: DLLs built
+# the same way that only hand back answers as long as the plug-in's (or nothing), and a bare window
+# hosting the same web-browser control (start-up, calls, the browser window, the files, memory over
+# a million calls, nested opens), printed and written to BUILD/bench/plugin_bench.json.
 # Usage: scripts/bench.sh BUILD_DIR
 set -euo pipefail
 build=${1:-build}

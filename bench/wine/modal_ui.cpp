@@ -216,7 +216,7 @@ Section BrowserWindowFigures(_Browse* browse) {
 int FirstWindowInThisProcess(const std::string& side, const char* resultFile) {
   // A host has windows of its own before it opens the plug-in's, so the process's first window
   // (the display driver's set-up) is no part of either side's first opening.
-  const duvisto::UniqueAny<duvisto::NullIsEmpty<HWND, &DestroyWindow>> hostWindow(
+  const UniqueWindow hostWindow(
       CreateWindowExW(0, L"STATIC", L"Duvisto bench: host window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240,
                       nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
   if (!hostWindow) Check(HRESULT_FROM_WIN32(GetLastError()), "creating the host's window");

@@ -1,8 +1,11 @@
 #include "report.h"
 
+#include <windows.h>
+
 #include <cmath>
 #include <cstdio>
-#include <memory>
+
+#include "unique_any.h"
 
 namespace bench {
 namespace {
@@ -115,7 +118,8 @@ void Report::Print() const {
 }
 
 bool Report::WriteJson(const std::string& path) const {
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "w"), std::fclose);
+  const duvisto::UniqueFile file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   std::vector<std::string> sections;
   for (const Section& section : sections_) {
@@ -126,7 +130,9 @@ bool Report::WriteJson(const std::string& path) const {
   }
   const std::string json =
       "{\n  \"spread\": " + Quoted(kSpreadName) + ",\n  \"sections\": [\n" + Joined(sections, ",\n") + "\n  ]\n}\n";
-  return std::fputs(json.c_str(), file.get()) >= 0;
+  DWORD written = 0;
+  return WriteFile(file.get(), json.data(), static_cast<DWORD>(json.size()), &written, nullptr) &&
+         written == json.size();
 }
 
 }  // namespace bench

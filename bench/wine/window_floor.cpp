@@ -5,13 +5,11 @@
 
 #include "com_object.h"
 #include "com_owners.h"
-#include "unique_any.h"
 
 namespace bench {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-using UniqueWindow = duvisto::UniqueAny<duvisto::NullIsEmpty<HWND, &DestroyWindow>>;
 
 // {8856F961-340A-11D0-A96B-00C04FD705A2}: the shell's web-browser control, as the plug-in creates it.
 constexpr CLSID kWebBrowserClsid = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};

@@ -6,7 +6,12 @@
 
 #include <windows.h>
 
+#include "unique_any.h"
+
 namespace bench {
+
+// A window of this thread, destroyed when its owner goes (unless released first).
+using UniqueWindow = duvisto::UniqueAny<duvisto::NullIsEmpty<HWND, &DestroyWindow>>;
 
 inline constexpr wchar_t kFloorWindowCaption[] = L"Duvisto bench: floor window";
 

@@ -44,9 +44,11 @@ constexpr UINT kStatusRequestLength = 145;  // ParseCommand("/xbchkcontact")
 constexpr UINT kStatusAnswerLength = 103;   // ReceiveNotify("check"), remote browsing enabled
 constexpr UINT kLocalOpenPrefixLength = 11;  // ReceiveNotify("brows"): "/xsurfak47 " and the address
 
+// What an answer is made of: only its length matters, but it is copied as the plug-in's text is.
 constexpr UINT kFillerLength = 256;
 constexpr wchar_t kFiller[kFillerLength] = {};
 
+// core's BSTR owner, taking a string allocated here to be filled in place (UniqueBstr only copies).
 using Bstr = duvisto::UniqueAny<duvisto::NullIsEmpty<BSTR, &SysFreeString>>;
 
 std::wstring_view View(BSTR text) { return {text ? text : L"", SysStringLen(text)}; }
@@ -59,7 +61,7 @@ HRESULT Answer(BSTR* target, UINT length, std::wstring_view tail = {}) {
   Bstr answer(SysAllocStringLen(nullptr, length));
   if (!answer) return E_OUTOFMEMORY;
   std::memcpy(answer.get(), kFiller, head * sizeof(wchar_t));
-  std::memcpy(answer.get() + head, tail.data(), tail.size() * sizeof(wchar_t));
+  if (!tail.empty()) std::memcpy(answer.get() + head, tail.data(), tail.size() * sizeof(wchar_t));
   SysFreeString(*target);
   *target = answer.release();
   return S_OK;

@@ -60,8 +60,8 @@ LRESULT CALLBACK RecordFirstShow(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 struct WindowTimes {
-  double openToShownMs = 0;    // ParseCommand called .. window visible
-  double closeToReturnMs = 0;  // WM_CLOSE posted .. ParseCommand returned
+  double openToShownMs = 0;    // the opening call made .. window visible
+  double closeToReturnMs = 0;  // WM_CLOSE posted .. the opening call returned
 };
 
 // `open` shows a window captioned `caption` modally; the robot closes it as the close box does.
@@ -99,7 +99,7 @@ WindowTimes OpenAndCloseFloorWindow() {
 }
 
 // --- The first opening, in a process of its own --------------------------------------------
-// The first window of a process loads the control's DLLs, which then stay: in one process only
+// The first opening in a process loads the control's DLLs, which then stay: in one process only
 // one side could open first. So each first opening runs in a fresh copy of this program.
 
 constexpr char kPluginSide[] = "plugin";

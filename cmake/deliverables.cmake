@@ -1,4 +1,4 @@
-# Duvisto.dll, installer.exe and the bench's BrowseFloor.dll come from a build of their own inside
+# Duvisto.dll, installer.exe and the bench's floor DLLs come from a build of their own inside
 # this one, made with the XP toolchain (cmake/mingw-i686-xp.cmake), into this tree's bin/. The
 # tests, the host stand-in and the bench keep the posix compilers GoogleTest needs.
 # Targets here depend on `deliverables`; the files are ${DUVISTO_BIN_DIR}/<name>.
@@ -13,6 +13,7 @@ ExternalProject_Add(deliverables
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${DUVISTO_BIN_DIR}/Duvisto.dll ${DUVISTO_BIN_DIR}/installer.exe ${DUVISTO_BIN_DIR}/BrowseFloor.dll
+                   ${DUVISTO_BIN_DIR}/BrowseFloorEmpty.dll
   USES_TERMINAL_BUILD OFF)
 set(DUVISTO_DLL ${DUVISTO_BIN_DIR}/Duvisto.dll)
 set(DUVISTO_INSTALLER ${DUVISTO_BIN_DIR}/installer.exe)

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Speed, size and memory figures (not assertions): the command logic natively, with Google Benchmark;
-# then the real Duvisto.dll under Wine beside a floor DLL that does nothing (start-up, calls, the
-# browser window, the file, memory over a million calls), printed and written to BUILD/bench/plugin_bench.json.
+# Speed, size and memory figures (not assertions): the command logic natively, with Google Benchmark
+# (bench/native/); then the real Duvisto.dll under Wine (bench/wine/) beside its floors: DLLs built
+# the same way that only hand back answers as long as the plug-in's (or nothing), and a bare window
+# hosting the same web-browser control (start-up, calls, the browser window, the files, memory over
+# a million calls, nested opens), printed and written to BUILD/bench/plugin_bench.json.
 # Usage: scripts/bench.sh BUILD_DIR
 set -euo pipefail
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
-cmake -S "$root/bench" -B "$build/bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/bench" -j2 >/dev/null
-"$build/bench/logic_bench" --benchmark_counters_tabular=true
+# The native tree of the bench alone: the logic library optimised, without the tests' sanitizers.
+native="$build/bench/native"
+cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release -DDUVISTO_NATIVE_BENCH=ON >/dev/null
+cmake --build "$native" --target logic_bench -j2 >/dev/null
+"$native/bin/logic_bench" --benchmark_counters_tabular=true
 
 # The Windows tree: configured once, then only the benchmark program and the DLLs it loads are built.
 win32="$build/win32"

@@ -39,13 +39,13 @@ LoadedServer::LoadedServer(const wchar_t* fileName) : module_(LoadLibraryW(Besid
 
 ComPtr<_Browse> LoadedServer::Create() const {
   ComPtr<_Browse> browse;
-  Check(CreateFromModule(module_, browse), "creating an object");
+  Check(CreateFromModule(module_.get(), browse), "creating an object");
   Check(InitializeAsHost(browse.Get()), "Initialize");
   return browse;
 }
 
 HRESULT LoadedServer::CanUnloadNow() const {
-  const auto canUnloadNow = Export<HRESULT STDAPICALLTYPE()>(module_, "DllCanUnloadNow");
+  const auto canUnloadNow = Export<HRESULT STDAPICALLTYPE()>(module_.get(), "DllCanUnloadNow");
   return canUnloadNow ? canUnloadNow() : HRESULT_FROM_WIN32(GetLastError());
 }
 

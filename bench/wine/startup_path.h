@@ -1,4 +1,4 @@
-// (a) The host's start-up path, against Duvisto.dll and against the floor.
+// (a) The host's start-up path, against Duvisto.dll and against the floors.
 #pragma once
 
 #include "report.h"

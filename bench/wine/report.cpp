@@ -1,8 +1,11 @@
 #include "report.h"
 
+#include <windows.h>
+
 #include <cmath>
 #include <cstdio>
-#include <memory>
+
+#include "unique_any.h"
 
 namespace bench {
 namespace {
@@ -104,7 +107,9 @@ std::string FigureJson(const Figure& figure) {
 double Figure::Ratio() const { return plugin && floor && floor->median > 0 ? plugin->median / floor->median : 0; }
 
 void Report::Print() const {
-  std::printf("Duvisto.dll under Wine against the floor (a _Browse that does nothing); times are %s\n\n", kSpreadName);
+  std::printf("Duvisto.dll under Wine against its floors (BrowseFloor.dll, a _Browse that only hands back answers as long "
+              "as the plug-in's; a bare window with the same web-browser control); times are %s\n\n",
+              kSpreadName);
   std::printf("  %-50s %-26s %-26s %6s  %s\n", "figure", "Duvisto.dll", "floor", "ratio", "target");
   for (const Section& section : sections_) {
     std::printf("%s\n", section.title.c_str());
@@ -113,7 +118,8 @@ void Report::Print() const {
 }
 
 bool Report::WriteJson(const std::string& path) const {
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "w"), std::fclose);
+  const duvisto::UniqueFile file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   std::vector<std::string> sections;
   for (const Section& section : sections_) {
@@ -124,7 +130,9 @@ bool Report::WriteJson(const std::string& path) const {
   }
   const std::string json =
       "{\n  \"spread\": " + Quoted(kSpreadName) + ",\n  \"sections\": [\n" + Joined(sections, ",\n") + "\n  ]\n}\n";
-  return std::fputs(json.c_str(), file.get()) >= 0;
+  DWORD written = 0;
+  return WriteFile(file.get(), json.data(), static_cast<DWORD>(json.size()), &written, nullptr) &&
+         written == json.size();
 }
 
 }  // namespace bench

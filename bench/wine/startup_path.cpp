@@ -1,15 +1,16 @@
 // (a) What the host does to start the plug-in, timed as a whole: LoadLibrary,
 // GetProcAddress(DllGetClassObject), DllGetClassObject, CreateInstance, Initialize,
 // GetPublishInfo and the seven GetPublishCommandInfo calls, then Release and FreeLibrary.
-// Rounds against Duvisto.dll and the floor alternate, so drift in the machine hits both alike.
+// Rounds against Duvisto.dll and the floor alternate, so drift in the machine hits both alike;
+// the same against the empty floor, which answers nothing, shows what the answers cost.
 #include "startup_path.h"
 
-#include <memory>
 #include <string>
 
 #include "com_owners.h"
 #include "com_server.h"
 #include "failure.h"
+#include "unique_any.h"
 
 namespace bench {
 namespace {
@@ -21,10 +22,7 @@ constexpr double kTargetPluginUs = 1000;
 
 using Bstr = duvisto::UniqueBstr;
 
-struct LibraryFreer {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
+using duvisto::UniqueModule;
 
 // The strings the host hands in for the catalogue, made before a round and freed after it.
 struct CatalogueStrings {
@@ -68,8 +66,8 @@ double Round(const std::wstring& path, bool expectUnloaded) {
   return microseconds;
 }
 
-PairedSamples Rounds(int rounds, bool expectUnloaded) {
-  const std::wstring plugin = BesideThisProgram(kPluginDll), floor = BesideThisProgram(kFloorDll);
+PairedSamples Rounds(int rounds, bool expectUnloaded, const wchar_t* floorDll) {
+  const std::wstring plugin = BesideThisProgram(kPluginDll), floor = BesideThisProgram(floorDll);
   return Alternating(
       rounds, [&] { return Round(plugin, expectUnloaded); }, [&] { return Round(floor, expectUnloaded); });
 }
@@ -87,6 +85,17 @@ Figure StartupFigure(std::string key, std::string label, const PairedSamples& ro
   return figure;
 }
 
+Figure EmptyFloorFigure(std::string key, const PairedSamples& rounds) {
+  Figure figure;
+  figure.key = std::move(key);
+  figure.label = "  against the empty floor";
+  figure.unit = "us";
+  figure.plugin = SpreadOf(rounds.plugin);
+  figure.floor = SpreadOf(rounds.floor);
+  figure.note = "BrowseFloorEmpty.dll, which answers nothing: the floor of earlier runs";
+  return figure;
+}
+
 }  // namespace
 
 Section StartupFigures() {
@@ -94,19 +103,23 @@ Section StartupFigures() {
       "(a) start-up: LoadLibrary .. create, Initialize, GetPublishInfo, 7 x GetPublishCommandInfo .. "
       "Release, FreeLibrary",
       {}};
-  // Afresh first, while nothing holds either DLL: each FreeLibrary unloads it.
-  ExpectUnloaded(BesideThisProgram(kPluginDll));
-  ExpectUnloaded(BesideThisProgram(kFloorDll));
-  const PairedSamples fresh = Rounds(kFreshRounds, true);
+  // Afresh first, while nothing holds any of the DLLs: each FreeLibrary unloads it.
+  for (const wchar_t* dll : {kPluginDll, kFloorDll, kEmptyFloorDll}) ExpectUnloaded(BesideThisProgram(dll));
+  const PairedSamples fresh = Rounds(kFreshRounds, true, kFloorDll);
+  const PairedSamples freshEmpty = Rounds(kFreshRounds, true, kEmptyFloorDll);
 
   // Already loaded: one reference held throughout, so LoadLibrary and FreeLibrary only count.
   const UniqueModule pluginHeld(LoadLibraryW(BesideThisProgram(kPluginDll).c_str()));
   const UniqueModule floorHeld(LoadLibraryW(BesideThisProgram(kFloorDll).c_str()));
-  if (!pluginHeld || !floorHeld) Check(HRESULT_FROM_WIN32(GetLastError()), "LoadLibrary");
-  const PairedSamples loaded = Rounds(kLoadedRounds, false);
+  const UniqueModule emptyFloorHeld(LoadLibraryW(BesideThisProgram(kEmptyFloorDll).c_str()));
+  if (!pluginHeld || !floorHeld || !emptyFloorHeld) Check(HRESULT_FROM_WIN32(GetLastError()), "LoadLibrary");
+  const PairedSamples loaded = Rounds(kLoadedRounds, false, kFloorDll);
+  const PairedSamples loadedEmpty = Rounds(kLoadedRounds, false, kEmptyFloorDll);
 
   section.figures.push_back(StartupFigure("startup_dll_loaded", "DLL already loaded", loaded));
+  section.figures.push_back(EmptyFloorFigure("startup_dll_loaded_empty_floor", loadedEmpty));
   section.figures.push_back(StartupFigure("startup_dll_fresh", "DLL loaded afresh each round", fresh));
+  section.figures.push_back(EmptyFloorFigure("startup_dll_fresh_empty_floor", freshEmpty));
   return section;
 }
 

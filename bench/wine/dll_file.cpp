@@ -1,6 +1,6 @@
-// (d) The stripped Duvisto.dll beside this program, read as a file: its size, and the names in
-// its PE import directory. The DLL is copied alone into the host's folder, so it may import
-// nothing but DLLs every Windows has.
+// (d) The stripped Duvisto.dll beside this program, read as a file: its size beside the floors'
+// (built and stripped the same way), and the names in its PE import directory. The DLL is copied
+// alone into the host's folder, so it may import nothing but DLLs every Windows has.
 #include "dll_file.h"
 
 #include <windows.h>
@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "com_server.h"
 #include "failure.h"
+#include "unique_any.h"
 
 namespace bench {
 namespace {
@@ -23,22 +23,16 @@ constexpr double kTargetKiB = 256;
 constexpr const char* kSystemDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll",   "advapi32.dll", "ole32.dll",
                                        "oleaut32.dll", "msvcrt.dll", "shell32.dll", "comctl32.dll"};
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
 std::vector<char> ReadWholeFile(const std::wstring& path) {
-  const HANDLE opened =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) Check(HRESULT_FROM_WIN32(GetLastError()), "opening Duvisto.dll");
-  const UniqueHandle file(opened);
+  const duvisto::UniqueFile file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) Check(HRESULT_FROM_WIN32(GetLastError()), "opening a DLL");
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size)) Check(HRESULT_FROM_WIN32(GetLastError()), "GetFileSizeEx");
   std::vector<char> bytes(static_cast<size_t>(size.QuadPart));
   DWORD read = 0;
   if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
-    Check(HRESULT_FROM_WIN32(GetLastError()), "reading Duvisto.dll");
+    Check(HRESULT_FROM_WIN32(GetLastError()), "reading a DLL");
   return bytes;
 }
 
@@ -111,21 +105,32 @@ bool IsSystemDll(std::string name) {
 Section DllFileFigures() {
   std::vector<char> bytes = ReadWholeFile(BesideThisProgram(kPluginDll));
   const double sizeKiB = static_cast<double>(bytes.size()) / 1024;
+  const size_t floorBytes = ReadWholeFile(BesideThisProgram(kFloorDll)).size();
+  const size_t emptyFloorBytes = ReadWholeFile(BesideThisProgram(kEmptyFloorDll)).size();
 
   Figure size;
   size.key = "dll_size";
   size.label = "Duvisto.dll on disk (bin/, stripped)";
   size.unit = "KiB";
   size.plugin = Single(sizeKiB);
+  size.floor = Single(static_cast<double>(floorBytes) / 1024);
   size.targets = {{"< 256 KiB", sizeKiB < kTargetKiB}};
-  size.note = std::to_string(bytes.size()) + " bytes";
+  size.note = std::to_string(bytes.size()) + " bytes; BrowseFloor.dll " + std::to_string(floorBytes) + " bytes";
+
+  Figure emptyFloorSize;
+  emptyFloorSize.key = "dll_size_empty_floor";
+  emptyFloorSize.label = "  against the empty floor, BrowseFloorEmpty.dll";
+  emptyFloorSize.unit = "KiB";
+  emptyFloorSize.plugin = size.plugin;
+  emptyFloorSize.floor = Single(static_cast<double>(emptyFloorBytes) / 1024);
+  emptyFloorSize.note = std::to_string(emptyFloorBytes) + " bytes";
 
   Figure imports;
   imports.key = "dll_imports";
   imports.label = "Duvisto.dll imports";
   imports.items = PeFile(std::move(bytes)).ImportedDllNames();
   imports.targets = {{"system DLLs only", std::all_of(imports.items.begin(), imports.items.end(), IsSystemDll)}};
-  return {"(d) Duvisto.dll as a file", {size, imports}};
+  return {"(d) Duvisto.dll as a file, beside the floor DLLs", {size, emptyFloorSize, imports}};
 }
 
 }  // namespace bench

@@ -1,4 +1,4 @@
-// Duvisto.dll and the floor as a host that knows the file meets them: loaded by path, the class
+// Duvisto.dll and the floors as a host that knows the file meets them: loaded by path, the class
 // object from the exported DllGetClassObject, a new object from IClassFactory::CreateInstance.
 #pragma once
 
@@ -8,13 +8,15 @@
 #include <string>
 
 #include "Duvisto_h.h"
+#include "unique_any.h"
 
 namespace bench {
 
 using Microsoft::WRL::ComPtr;
 
 constexpr wchar_t kPluginDll[] = L"Duvisto.dll";
-constexpr wchar_t kFloorDll[] = L"BrowseFloor.dll";
+constexpr wchar_t kFloorDll[] = L"BrowseFloor.dll";            // answers as long as the plug-in's
+constexpr wchar_t kEmptyFloorDll[] = L"BrowseFloorEmpty.dll";  // answers nothing
 
 std::wstring BesideThisProgram(const wchar_t* fileName);
 
@@ -29,7 +31,6 @@ class LoadedServer {
   explicit LoadedServer(const wchar_t* fileName);
   LoadedServer(const LoadedServer&) = delete;
   LoadedServer& operator=(const LoadedServer&) = delete;
-  ~LoadedServer() { FreeLibrary(module_); }
 
   // A new object, initialized.
   ComPtr<_Browse> Create() const;
@@ -37,7 +38,7 @@ class LoadedServer {
   HRESULT CanUnloadNow() const;
 
  private:
-  HMODULE module_;
+  duvisto::UniqueModule module_;
 };
 
 }  // namespace bench

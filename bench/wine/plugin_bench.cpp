@@ -1,8 +1,12 @@
 // Speed, size and memory figures for Duvisto.dll as the host meets it under Wine, set beside the
-// same measurements on BrowseFloor.dll, a _Browse that does nothing: what remains is the
-// plug-in's own cost. Figures, not assertions: one table on the console and, with
-// `--json PATH`, the same figures as JSON. A step that fails ends the program with exit code 1.
+// same measurements on floors: BrowseFloor.dll, a _Browse that only hands back answers as long as
+// the plug-in's (and BrowseFloorEmpty.dll, one that does nothing), and a bare window hosting the
+// same web-browser control: what remains is the plug-in's own cost. Figures, not assertions: one
+// table on the console and, with `--json PATH`, the same figures as JSON. A step that fails ends
+// the program with exit code 1.
 //   plugin_bench.exe [--json PATH]
+// The bench starts copies of itself for the first window openings (modal_ui.h):
+//   plugin_bench.exe --first-window plugin|floor FILE
 #include <windows.h>
 
 #include <cstdio>
@@ -34,12 +38,13 @@ Report Run() {
   // First, while nothing holds either DLL, so the rounds that load it afresh can unload it.
   Section startup = StartupFigures();
 
-  const LoadedServer plugin(kPluginDll), floor(kFloorDll);
+  const LoadedServer plugin(kPluginDll), floor(kFloorDll), emptyFloor(kEmptyFloorDll);
   Section calls, window, nesting;
   {
-    const ComPtr<_Browse> pluginObject = plugin.Create(), floorObject = floor.Create();
+    const ComPtr<_Browse> pluginObject = plugin.Create(), floorObject = floor.Create(),
+                          emptyFloorObject = emptyFloor.Create();
     EnableRemoteBrowsing(pluginObject.Get());
-    calls = SteadyCallFigures(pluginObject.Get(), floorObject.Get());
+    calls = SteadyCallFigures(pluginObject.Get(), floorObject.Get(), emptyFloorObject.Get());
     window = BrowserWindowFigures(pluginObject.Get());
     nesting = NestingStackFigures(pluginObject.Get());
   }
@@ -59,6 +64,15 @@ Report Run() {
 }  // namespace bench
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--first-window") == 0) {
+    try {
+      const bench::Apartment apartment;
+      return bench::FirstWindowInThisProcess(argv[2], argv[3]);
+    } catch (const std::exception& failure) {
+      std::fprintf(stderr, "plugin_bench --first-window: %s\n", failure.what());
+      return 1;
+    }
+  }
   const char* jsonPath = argc == 3 && std::strcmp(argv[1], "--json") == 0 ? argv[2] : nullptr;
   if (argc != 1 && !jsonPath) {
     std::fprintf(stderr, "usage: plugin_bench.exe [--json PATH]\n");

@@ -5,18 +5,12 @@
 #include <exception>
 #include <thread>
 
+#include "unique_any.h"
+
 namespace robot {
 namespace {
 
-std::wstring ClassName(HWND window) {
-  wchar_t name[256] = {};
-  return std::wstring(name, std::max(GetClassNameW(window, name, 256), 0));
-}
-
-struct ScreenDc {
-  HDC dc = GetDC(nullptr);
-  ~ScreenDc() { ReleaseDC(nullptr, dc); }
-};
+constexpr UINT kAnswerWaitMs = static_cast<UINT>(kAnswerWait.count());
 
 bool SameClass(HWND window, const wchar_t* className) {
   return className == nullptr || _wcsicmp(ClassName(window).c_str(), className) == 0;
@@ -33,10 +27,29 @@ std::vector<HWND> ChildrenOf(HWND parent) {
   return children;
 }
 
+}  // namespace
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256] = {};
+  return std::wstring(name, std::max(GetClassNameW(window, name, 256), 0));
+}
+
+bool IsMessageBox(HWND window) { return ClassName(window) == kMessageBoxClass; }
+
+std::vector<HWND> ChildWindows(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
 Icon IconOf(HWND box) {
-  for (HWND child : ChildrenOf(box)) {
+  for (HWND child : ChildWindows(box)) {
     if (!SameClass(child, L"Static") || (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
-    const auto shown = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_NORMAL, kAnswerWaitMs, &answer)) return Icon::Unreadable;
+    const auto shown = reinterpret_cast<HICON>(answer);
     if (shown == nullptr) return Icon::None;
     for (const auto& [id, icon] : {std::pair{IDI_INFORMATION, Icon::Information}, std::pair{IDI_HAND, Icon::Stop},
                                    std::pair{IDI_WARNING, Icon::Warning}, std::pair{IDI_QUESTION, Icon::Question}}) {
@@ -47,19 +60,15 @@ Icon IconOf(HWND box) {
   return Icon::None;
 }
 
-// Ends whatever keeps the UI thread's call from returning: boxes get the button that backs
-// out, every other window is asked to close.
 void CloseEverythingOf(DWORD threadId) {
   for (HWND window : TopLevelWindows(Owner::Thread(threadId))) {
     bool pressed = false;
-    if (ClassName(window) == L"#32770") {
+    if (IsMessageBox(window)) {
       for (int id : {IDCANCEL, IDNO, IDOK}) pressed = pressed || PressButton(window, id);
     }
-    if (!pressed) PostMessageW(window, WM_CLOSE, 0, 0);
+    if (!pressed) AskToClose(window);
   }
 }
-
-}  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -105,8 +114,8 @@ std::optional<HWND> WaitForWindowCaptioned(Owner owner, const std::wstring& capt
 MessageBoxInfo ReadMessageBox(HWND box) {
   MessageBoxInfo info{box, WindowText(box), {}, IconOf(box), {}};
   if (HWND text = GetDlgItem(box, 0xFFFF)) info.text = WindowText(text);
-  for (HWND child : ChildrenOf(box)) {
-    if (GetParent(child) != box || !IsWindowVisible(child) || !SameClass(child, L"Button")) continue;
+  for (HWND child : ChildWindows(box)) {
+    if (!IsWindowVisible(child) || !SameClass(child, L"Button")) continue;
     const LONG kind = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
     if (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON) info.buttons.push_back(GetDlgCtrlID(child));
   }
@@ -114,7 +123,7 @@ MessageBoxInfo ReadMessageBox(HWND box) {
 }
 
 std::optional<MessageBoxInfo> WaitForMessageBox(Owner owner, std::chrono::milliseconds timeout) {
-  const auto box = WaitForWindow(owner, L"#32770", timeout);
+  const auto box = WaitForWindow(owner, kMessageBoxClass, timeout);
   return box ? std::optional(ReadMessageBox(*box)) : std::nullopt;
 }
 
@@ -129,22 +138,28 @@ bool PressButton(HWND dialog, int buttonId) {
   return true;
 }
 
+void AskToClose(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
+
 bool CloseAndWait(HWND window, std::chrono::milliseconds timeout) {
   if (!IsWindow(window)) return true;
-  PostMessageW(window, WM_CLOSE, 0, 0);
+  AskToClose(window);
   return WaitUntil([&] { return !IsWindow(window); }, timeout);
 }
 
-std::wstring WindowText(HWND window) {
+std::optional<std::wstring> ReadWindowText(HWND window) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return {};
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerWaitMs, &length)) return std::nullopt;
   std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
   const auto buffer = reinterpret_cast<LPARAM>(text.data());
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), buffer, SMTO_NORMAL, 5000, &copied)) return {};
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), buffer, SMTO_NORMAL, kAnswerWaitMs, &copied)) {
+    return std::nullopt;
+  }
   text.resize(copied);
   return text;
 }
+
+std::wstring WindowText(HWND window) { return ReadWindowText(window).value_or(std::wstring()); }
 
 RECT WindowRectOnScreen(HWND window) {
   RECT rect{};
@@ -184,7 +199,7 @@ void PostKey(HWND target, UINT virtualKey) {
 bool SetText(HWND window, const std::wstring& text) {
   DWORD_PTR result = 0;
   const auto value = reinterpret_cast<LPARAM>(text.c_str());
-  return SendMessageTimeoutW(window, WM_SETTEXT, 0, value, SMTO_NORMAL, 5000, &result) != 0 && result != 0;
+  return SendMessageTimeoutW(window, WM_SETTEXT, 0, value, SMTO_NORMAL, kAnswerWaitMs, &result) != 0 && result != 0;
 }
 
 DrivenCall RunDriven(const std::function<void()>& blockingCall, const std::function<void(DWORD uiThreadId)>& driver,
@@ -220,7 +235,11 @@ DrivenCall RunDriven(const std::function<void()>& blockingCall, const std::funct
   return DrivenCall{!closedByForce};
 }
 
-int TwipsToPixelsX(int twips) { return MulDiv(twips, GetDeviceCaps(ScreenDc().dc, LOGPIXELSX), 1440); }
-int TwipsToPixelsY(int twips) { return MulDiv(twips, GetDeviceCaps(ScreenDc().dc, LOGPIXELSY), 1440); }
+int TwipsToPixelsX(int twips) {
+  return MulDiv(twips, GetDeviceCaps(duvisto::UniqueScreenDc(GetDC(nullptr)).get(), LOGPIXELSX), 1440);
+}
+int TwipsToPixelsY(int twips) {
+  return MulDiv(twips, GetDeviceCaps(duvisto::UniqueScreenDc(GetDC(nullptr)).get(), LOGPIXELSY), 1440);
+}
 
 }  // namespace robot

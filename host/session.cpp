@@ -36,8 +36,8 @@ int Session::Begin(const std::array<bool, kUserCount>& withPlugins) {
     users_[user] = std::make_unique<User>(UserSetup{user, kSignInNames[user], withPlugins[user]}, transcript_,
                                           activity_);
   }
-  users_[0]->SetPartner(users_[1].get());
-  users_[1]->SetPartner(users_[0].get());
+  users_[0]->SetPartner(*users_[1]);
+  users_[1]->SetPartner(*users_[0]);
 
   for (int user = 0; user < kUserCount; ++user) {
     User::StartResult result = users_[user]->Start(registered, kStartTimeout);

@@ -18,6 +18,7 @@ using namespace std::chrono_literals;
 inline constexpr std::chrono::milliseconds kDefaultWait = 10s;
 // How long a window of another thread has to answer a message that reads it.
 inline constexpr std::chrono::milliseconds kAnswerWait = 5s;
+inline constexpr UINT kAnswerWaitMs = static_cast<UINT>(kAnswerWait.count());  // as SendMessageTimeoutW takes it
 inline constexpr wchar_t kMessageBoxClass[] = L"#32770";
 
 // Whose windows to look at: one thread's (threadId non-zero) or else one process's.
@@ -68,6 +69,8 @@ std::wstring WindowText(HWND window);  // also of other threads' controls; empty
 // The same, or nothing if the window's thread did not answer within kAnswerWait.
 std::optional<std::wstring> ReadWindowText(HWND window);
 std::wstring ClassName(HWND window);
+// Whether the window is of this class (compared without case); any class when it is null.
+bool HasClass(HWND window, const wchar_t* className);
 // The window's own children (not their descendants), in Z order.
 std::vector<HWND> ChildWindows(HWND parent);
 RECT WindowRectOnScreen(HWND window);

@@ -6,7 +6,7 @@ JOBS    ?= 2
 FUZZ_SECONDS ?= 600
 CMAKE_WIN32 := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all bootstrap dist native test demo bench fuzz mutants clean
+.PHONY: all bootstrap dist native test demo try bench fuzz mutants clean
 
 all: dist
 
@@ -33,7 +33,15 @@ test: dist native
 	scripts/run-tests.sh $(BUILD)
 
 demo: dist
-	scripts/with-wine.sh $(WIN32) scripts/demo.sh $(WIN32)
+	scripts/with-wine.sh $(WIN32) demo/run_demo.sh $(WIN32)
+
+# For a person at an X display ($$DISPLAY): the plug-in installed as in the demo, then host.exe
+# reading lines typed at this terminal. Not part of `make test`.
+# The display is checked before the build.
+try:
+	@demo/try_by_hand.sh --check-display
+	$(MAKE) dist
+	demo/try_by_hand.sh $(WIN32)
 
 bench: bootstrap
 	scripts/bench.sh $(BUILD)

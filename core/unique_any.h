@@ -59,6 +59,12 @@ struct FileHandleTraits {  // CreateFileW's "none" is INVALID_HANDLE_VALUE, not 
   static void Free(Type value) { CloseHandle(value); }
 };
 
+struct ScreenDcTraits {  // GetDC(nullptr)'s context goes back by ReleaseDC, not DeleteDC
+  using Type = HDC;
+  static Type Empty() { return nullptr; }
+  static void Free(Type value) { ReleaseDC(nullptr, value); }
+};
+
 using UniqueHandle = UniqueAny<NullIsEmpty<HANDLE, &CloseHandle>>;
 using UniqueFile = UniqueAny<FileHandleTraits>;
 using UniqueRegistryKey = UniqueAny<NullIsEmpty<HKEY, &RegCloseKey>>;
@@ -67,5 +73,7 @@ using UniqueHook = UniqueAny<NullIsEmpty<HHOOK, &UnhookWindowsHookEx>>;
 template <typename GdiObject>
 using UniqueGdiObject = UniqueAny<NullIsEmpty<GdiObject, &DeleteObject>>;
 using UniqueFont = UniqueGdiObject<HFONT>;
+using UniqueScreenDc = UniqueAny<ScreenDcTraits>;
+using UniqueMemoryDc = UniqueAny<NullIsEmpty<HDC, &DeleteDC>>;  // CreateCompatibleDC's
 
 }  // namespace duvisto

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ui_robot.h"
+#include "unique_any.h"
 
 namespace {
 
@@ -55,8 +56,8 @@ int wmain(int argc, wchar_t** argv) {
     Say("cannot start " + Narrow(installerPath));
     return 1;
   }
-  CloseHandle(started.hThread);
-  const HANDLE installer = started.hProcess;
+  const duvisto::UniqueHandle installerThread(started.hThread), installerProcess(started.hProcess);
+  const HANDLE installer = installerProcess.get();
   const auto owner = robot::Owner::Process(started.dwProcessId);
 
   const auto form = robot::WaitForWindow(owner, L"Form1");
@@ -108,6 +109,5 @@ int wmain(int argc, wchar_t** argv) {
   robot::PressButton(*form, GetDlgCtrlID(no));
   if (WaitForSingleObject(installer, 10000) != WAIT_OBJECT_0) return Fail("the installer did not end on No", installer);
   Say("pressed No: the installer has ended");
-  CloseHandle(installer);
   return announced == L"Duvisto.Browse" ? 0 : 1;
 }

@@ -39,7 +39,6 @@ class Plugin {
   static HRESULT Create(const RegisteredPlugin& registration, Plugin& plugin, const wchar_t*& failedStep);
 
   const std::wstring& Name() const { return registration_.name; }
-  const std::wstring& ProgId() const { return registration_.progId; }
 
   HRESULT Initialize(long hostVersion, std::wstring_view userName, IDispatch* messenger, bool& ready);
   HRESULT Publish(Publication& publication);

@@ -2,25 +2,16 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "unique_any.h"
 
 namespace host {
 
-namespace {
-
-struct KeyCloser {
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-}  // namespace
-
 std::vector<RegisteredPlugin> ReadRegisteredPlugins() {
   std::vector<RegisteredPlugin> plugins;
-  HKEY raw = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRegisteredPluginsKey, 0, KEY_READ, &raw) != ERROR_SUCCESS) return plugins;
-  UniqueKey key(raw);
+  duvisto::UniqueRegistryKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRegisteredPluginsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    return plugins;
+  }
 
   DWORD longestName = 0;
   DWORD longestData = 0;

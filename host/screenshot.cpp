@@ -1,32 +1,13 @@
 #include "screenshot.h"
 
 #include <algorithm>
-#include <memory>
-#include <type_traits>
 #include <vector>
+
+#include "unique_any.h"
 
 namespace host {
 
 namespace {
-
-struct ScreenDc {
-  HDC dc = GetDC(nullptr);
-  ~ScreenDc() {
-    if (dc) ReleaseDC(nullptr, dc);
-  }
-};
-struct DcDeleter {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct GdiDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiDeleter>;
-using UniqueFile = std::unique_ptr<void, HandleCloser>;
 
 // Keeps `object` selected into `dc` for a scope.
 class Selection {
@@ -59,14 +40,14 @@ bool SaveScreenshot(HWND window, const std::wstring& bmpPath) {
   const int height = r.bottom - r.top;
   if (width <= 0 || height <= 0) return false;
 
-  ScreenDc screen;
-  if (!screen.dc) return false;
-  UniqueDc memory(CreateCompatibleDC(screen.dc));
-  UniqueBitmap bitmap(CreateCompatibleBitmap(screen.dc, width, height));
+  duvisto::UniqueScreenDc screen(GetDC(nullptr));
+  if (!screen) return false;
+  duvisto::UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
+  duvisto::UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
   if (!memory || !bitmap) return false;
   {
     Selection selected(memory.get(), bitmap.get());
-    if (!BitBlt(memory.get(), 0, 0, width, height, screen.dc, r.left, r.top, SRCCOPY)) return false;
+    if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY)) return false;
   }
 
   BITMAPINFOHEADER info{};
@@ -87,11 +68,9 @@ bool SaveScreenshot(HWND window, const std::wstring& bmpPath) {
   header.bfType = 0x4D42;  // "BM"
   header.bfOffBits = sizeof(header) + sizeof(info);
   header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
-  UniqueFile file(CreateFileW(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  duvisto::UniqueFile file(
+      CreateFileW(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   return WriteAll(file.get(), &header, sizeof(header)) && WriteAll(file.get(), &info, sizeof(info)) &&
          WriteAll(file.get(), pixels.data(), static_cast<DWORD>(pixels.size()));
 }

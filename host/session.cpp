@@ -3,6 +3,7 @@
 #include "registered_plugins.h"
 #include "exit_codes.h"
 #include "text_format.h"
+#include "ui_robot.h"
 
 namespace host {
 
@@ -35,8 +36,8 @@ int Session::Begin(const std::array<bool, kUserCount>& withPlugins) {
     users_[user] = std::make_unique<User>(UserSetup{user, kSignInNames[user], withPlugins[user]}, transcript_,
                                           activity_);
   }
-  users_[0]->SetPartner(users_[1].get());
-  users_[1]->SetPartner(users_[0].get());
+  users_[0]->SetPartner(*users_[1]);
+  users_[1]->SetPartner(*users_[0]);
 
   for (int user = 0; user < kUserCount; ++user) {
     User::StartResult result = users_[user]->Start(registered, kStartTimeout);
@@ -68,12 +69,7 @@ void Session::Perform(const Step& step) {
 }
 
 bool Session::WaitUntilSettled(std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (SettledNow()) return true;
-    Sleep(10);
-  }
-  return false;
+  return robot::WaitUntil([this] { return SettledNow(); }, timeout);
 }
 
 bool Session::SettledNow() {
@@ -127,12 +123,15 @@ int Session::End(std::chrono::milliseconds timeout) {
 }
 
 bool Session::GiveUp() {
-  const auto deadline = std::chrono::steady_clock::now() + 5s;
   for (int user = 0; user < kUserCount; ++user) watcher_.Hold(user, false);
-  while (std::chrono::steady_clock::now() < deadline && !SettledNow()) {
-    watcher_.CloseEverything();
-    Sleep(100);
-  }
+  // Whatever is still open is closed again until everything has settled, for 5 s at the most.
+  robot::WaitUntil(
+      [this] {
+        if (SettledNow()) return true;
+        watcher_.CloseEverything();
+        return false;
+      },
+      5s);
   bool stopped = StopUsers(kStopTimeout);
   watcher_.Stop();
   return stopped;

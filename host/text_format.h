@@ -17,4 +17,7 @@ std::wstring Visible(std::wstring_view text);
 // Visible(text) between double quotes.
 std::wstring Quoted(std::wstring_view text);
 
+// A plug-in's Boolean answer as the transcript writes it.
+inline std::wstring BooleanText(bool value) { return value ? L"True" : L"False"; }
+
 }  // namespace host

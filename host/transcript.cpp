@@ -6,31 +6,26 @@ namespace host {
 
 Transcript::Transcript() : out_(GetStdHandle(STD_OUTPUT_HANDLE)), err_(GetStdHandle(STD_ERROR_HANDLE)) {}
 
-Transcript::~Transcript() {
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-}
-
 bool Transcript::AlsoWriteTo(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  duvisto::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   std::lock_guard<std::mutex> lock(mutex_);
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  file_ = file;
+  file_ = std::move(file);
   return true;
 }
 
 void Transcript::Line(std::wstring_view text) {
   std::lock_guard<std::mutex> lock(mutex_);
   Write(out_, text);
-  Write(file_, text);
+  Write(file_.get(), text);
 }
 
 void Transcript::Error(std::wstring_view text) {
   std::wstring line = L"host: " + std::wstring(text);
   std::lock_guard<std::mutex> lock(mutex_);
   Write(err_, line);
-  Write(file_, line);
+  Write(file_.get(), line);
 }
 
 // A real console gets the text as UTF-16; a pipe or a file gets UTF-8.

@@ -9,12 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "unique_any.h"
+
 namespace host {
 
 class Transcript {
  public:
   Transcript();
-  ~Transcript();
   Transcript(const Transcript&) = delete;
   Transcript& operator=(const Transcript&) = delete;
 
@@ -31,7 +32,7 @@ class Transcript {
   std::mutex mutex_;
   HANDLE out_;
   HANDLE err_;
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  duvisto::UniqueFile file_;
 };
 
 }  // namespace host

@@ -1,26 +1,22 @@
-// One user of the conversation: a user-interface thread of its own (a single-threaded COM
-// apartment, as the plug-in's browser window is one instance per thread) with that user's
-// plug-ins, and an inbox window through which everything reaches the thread.
-//
-// Deliveries are posted to the inbox window, not to the thread: the modal loops of message
-// boxes and of the browser window dispatch window messages but drop thread messages, so a
-// delivery re-enters the plug-in from inside its own modal window, as a real host does.
+// One user of the conversation: that user's host signs in on a thread of its own (UserThread),
+// loads the registered plug-ins and lists their commands, hands every delivery to the thread,
+// where Routing takes it through the plug-ins, and signs out at the end.
 #pragma once
 
 #include <windows.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <chrono>
-#include <deque>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "activity.h"
 #include "plugin.h"
 #include "registered_plugins.h"
+#include "routing.h"
 #include "transcript.h"
+#include "user_log.h"
+#include "user_thread.h"
 
 namespace host {
 
@@ -36,11 +32,10 @@ struct UserSetup {
 class User {
  public:
   User(UserSetup setup, Transcript& transcript, Activity& activity);
-  ~User();
   User(const User&) = delete;
   User& operator=(const User&) = delete;
 
-  void SetPartner(User* partner) { partner_ = partner; }
+  void SetPartner(User& partner);
 
   enum class StartResult { Ready, PluginFailed, HostFailed };
   // Starts the thread, creates and initialises the plug-ins and lists their commands.
@@ -56,58 +51,36 @@ class User {
 
   // True if the thread answers a message within `timeout`: it is waiting in a message loop
   // (its own or a modal window's), not busy.
-  bool Probe(std::chrono::milliseconds timeout) const;
+  bool Probe(std::chrono::milliseconds timeout) const { return thread_.Probe(timeout); }
 
   // Uninitialises and releases the plug-ins and ends the thread. False if it did not end in time.
-  bool Stop(std::chrono::milliseconds timeout);
+  bool Stop(std::chrono::milliseconds timeout) { return thread_.Stop(timeout); }
 
-  wchar_t Letter() const { return static_cast<wchar_t>(L'A' + setup_.index); }
-  int Index() const { return setup_.index; }
+  wchar_t Letter() const { return log_.Letter(); }
   const std::wstring& SignInName() const { return setup_.signInName; }
-  DWORD ThreadId() const { return threadId_; }
-  int MethodFailures() const { return methodFailures_.load(); }
+  DWORD ThreadId() const { return thread_.Id(); }
+  int MethodFailures() const { return log_.Failures(); }
 
  private:
-  struct Work {
-    enum class Kind { Typed, Raw, Received } kind = Kind::Typed;
-    std::wstring text;
-  };
-
-  static DWORD WINAPI ThreadEntry(void* self);
-  static LRESULT CALLBACK InboxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void ThreadMain();
+  bool SignIn();
+  void SignOut();
   bool LoadPlugins();
   void UnloadPlugins();
-  void Post(Work work);
-  void RunNext();
+  // Counts `delivery` as work in flight and runs it on the user's thread.
+  void Deliver(std::function<void()> delivery);
 
-  void SendTyped(const std::wstring& line);
-  void Send(const std::wstring& text);
-  void HandOwnNotification(const std::wstring& code, const std::wstring& payload);
-  void HandleReceived(const std::wstring& text);
-
-  void Say(std::wstring_view text) const;
-  void ReportFailure(const Plugin& plugin, const wchar_t* method, HRESULT hr);
-
-  UserSetup setup_;
-  Transcript& transcript_;
+  const UserSetup setup_;
   Activity& activity_;
-  User* partner_ = nullptr;
-
+  UserLog log_;
   std::vector<RegisteredPlugin> registered_;
-  std::vector<Plugin> plugins_;  // touched on the user's thread only
+
+  // The user's thread's own, from sign-in to sign-out.
+  std::vector<Plugin> plugins_;
   Microsoft::WRL::ComPtr<IDispatch> messenger_;
   Microsoft::WRL::ComPtr<IDispatch> conversationWindow_;
+  Routing routing_;
 
-  HANDLE thread_ = nullptr;
-  DWORD threadId_ = 0;
-  HANDLE ready_ = nullptr;
-  StartResult startResult_ = StartResult::HostFailed;
-  HWND inbox_ = nullptr;
-
-  std::mutex queueMutex_;
-  std::deque<Work> queue_;
-  std::atomic<int> methodFailures_{0};
+  UserThread thread_;
 };
 
 }  // namespace host

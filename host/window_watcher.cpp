@@ -4,6 +4,8 @@
 #include <cwchar>
 
 #include "screenshot.h"
+#include "ui_robot.h"
+#include "window_description.h"
 
 namespace host {
 
@@ -12,18 +14,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kLookInterval = std::chrono::milliseconds(20);
 constexpr auto kCloseRetry = std::chrono::seconds(2);
-constexpr UINT kClickTimeoutMs = 2000;
-
-BOOL CALLBACK CollectVisible(HWND window, LPARAM found) {
-  if (IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> VisibleWindowsOf(DWORD threadId) {
-  std::vector<HWND> windows;
-  EnumThreadWindows(threadId, &CollectVisible, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
 
 }  // namespace
 
@@ -45,6 +35,7 @@ void WindowWatcher::Stop() {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
   }
+  stopRequested_.notify_all();
   if (thread_.joinable()) thread_.join();
 }
 
@@ -73,24 +64,16 @@ void WindowWatcher::CloseEverything() {
     for (int user = 0; user < kUserCount; ++user) threads[user] = watched_[user].threadId;
   }
   for (DWORD threadId : threads) {
-    if (!threadId) continue;
-    for (HWND window : VisibleWindowsOf(threadId)) {
-      if (KindOf(window) == WindowKind::MessageBox) {
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-      }
-      PostMessageW(window, WM_CLOSE, 0, 0);
-    }
+    if (threadId) robot::CloseEverythingOf(threadId);
   }
 }
 
+// Looks at the windows every kLookInterval until asked to stop.
 void WindowWatcher::Run() {
   for (;;) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (stopping_) break;
-    }
     Look();
-    Sleep(static_cast<DWORD>(kLookInterval.count()));
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (stopRequested_.wait_for(lock, kLookInterval, [this] { return stopping_; })) break;
   }
   looked_.notify_all();
 }
@@ -106,7 +89,7 @@ void WindowWatcher::Look() {
 
   std::array<std::vector<HWND>, kUserCount> visible;
   for (int user = 0; user < kUserCount; ++user) {
-    if (watched[user].threadId) visible[user] = VisibleWindowsOf(watched[user].threadId);
+    if (watched[user].threadId) visible[user] = robot::TopLevelWindows(robot::Owner::Thread(watched[user].threadId));
   }
 
   // Windows gone since the last look.
@@ -125,10 +108,11 @@ void WindowWatcher::Look() {
       Seen seen;
       seen.window = window;
       seen.user = user;
+      seen.letter = watched[user].letter;
       seen.order = nextOrder_++;
       seen.shownSince = now;
       seen.description = Describe(window);
-      Say(user, seen.description);
+      Say(seen.letter, seen.description);
       seen_.push_back(std::move(seen));
     }
   }
@@ -140,7 +124,7 @@ void WindowWatcher::Look() {
       if (seen.user != user) continue;
       std::wstring description = Describe(seen.window);
       if (description != seen.description) {
-        Say(user, L"now " + description);
+        Say(seen.letter, L"now " + description);
         seen.description = std::move(description);
       }
       seen.shownSince = now;
@@ -179,37 +163,28 @@ void WindowWatcher::CloseNewest(int user, Clock::time_point now) {
 }
 
 void WindowWatcher::Close(Seen& seen) {
-  const bool box = KindOf(seen.window) == WindowKind::MessageBox;
+  const bool box = robot::IsMessageBox(seen.window);
   std::wstring shot;
   if (!options_.screenshotFolder.empty() && !seen.closeAsked) {
     wchar_t name[64];
-    std::swprintf(name, 64, L"%02d-%lc-%ls", ++shots_, static_cast<wint_t>(watched_[seen.user].letter),
+    std::swprintf(name, 64, L"%02d-%lc-%ls", ++shots_, static_cast<wint_t>(seen.letter),
                   box ? L"box" : L"window");
     std::wstring path = options_.screenshotFolder + L"\\" + name + L".bmp";
     shot = SaveScreenshot(seen.window, path) ? std::wstring(L" [") + name + L"]" : L" [no picture: " + path + L"]";
   }
   if (seen.closeAsked) {
-    Say(seen.user, L"robot asks again: WM_CLOSE");
-    PostMessageW(seen.window, WM_CLOSE, 0, 0);
+    Say(seen.letter, L"robot asks again: WM_CLOSE");
+    robot::AskToClose(seen.window);
   } else if (box) {
-    Say(seen.user, L"robot presses OK" + shot);
-    HWND ok = GetDlgItem(seen.window, IDOK);
-    DWORD_PTR ignored = 0;
-    if (!ok || !SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_NORMAL, kClickTimeoutMs, &ignored)) {
-      PostMessageW(seen.window, WM_CLOSE, 0, 0);
-    }
+    Say(seen.letter, L"robot presses OK" + shot);
+    if (!robot::PressButton(seen.window, IDOK)) robot::AskToClose(seen.window);
   } else {
-    Say(seen.user, L"robot closes the window" + shot);
-    PostMessageW(seen.window, WM_CLOSE, 0, 0);
+    Say(seen.letter, L"robot closes the window" + shot);
+    robot::AskToClose(seen.window);
   }
 }
 
-void WindowWatcher::Say(int user, const std::wstring& text) {
-  wchar_t letter;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    letter = watched_[user].letter;
-  }
+void WindowWatcher::Say(wchar_t letter, const std::wstring& text) {
   transcript_.Line(L"[" + std::wstring(1, letter) + L"] " + text);
 }
 

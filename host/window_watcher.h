@@ -17,7 +17,6 @@
 
 #include "activity.h"
 #include "transcript.h"
-#include "window_facts.h"
 
 namespace host {
 
@@ -64,6 +63,7 @@ class WindowWatcher {
   struct Seen {
     HWND window = nullptr;
     int user = 0;
+    wchar_t letter = L'?';
     std::uint64_t order = 0;
     std::chrono::steady_clock::time_point shownSince;
     std::chrono::steady_clock::time_point closeAskedAt{};
@@ -75,17 +75,19 @@ class WindowWatcher {
   void Look();
   void CloseNewest(int user, std::chrono::steady_clock::time_point now);
   void Close(Seen& seen);
-  void Say(int user, const std::wstring& text);
+  void Say(wchar_t letter, const std::wstring& text);
 
   Transcript& transcript_;
-  RobotOptions options_;
-  std::array<Watched, kUserCount> watched_{};
-  std::vector<Seen> seen_;  // the watcher thread's own
+  const RobotOptions options_;
+  // The watcher thread's own: it reads the watched users only through a copy taken under the lock.
+  std::vector<Seen> seen_;
   std::uint64_t nextOrder_ = 0;
   int shots_ = 0;
 
-  mutable std::mutex mutex_;
+  mutable std::mutex mutex_;  // guards what follows
+  std::array<Watched, kUserCount> watched_{};
   std::condition_variable looked_;
+  std::condition_variable stopRequested_;
   State state_;
   bool stopping_ = false;
   std::thread thread_;

@@ -1,6 +1,7 @@
-// A small UI robot for tests under Wine: finds the windows a thread or a process shows, reads
-// message boxes and controls, presses buttons and closes windows. Every wait is bounded; a wait
-// that runs out returns nothing and the test fails instead of hanging.
+// A small UI robot: finds the windows a thread or a process shows, reads message boxes and
+// controls, presses buttons and closes windows. The tests under Wine, the host stand-in's window
+// watcher, the demo's installer driver and the bench use it. Every wait is bounded: a wait that
+// runs out returns nothing, so the caller fails or reports instead of hanging.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,10 @@ namespace robot {
 
 using namespace std::chrono_literals;
 inline constexpr std::chrono::milliseconds kDefaultWait = 10s;
+// How long a window of another thread has to answer a message that reads it.
+inline constexpr std::chrono::milliseconds kAnswerWait = 5s;
+inline constexpr UINT kAnswerWaitMs = static_cast<UINT>(kAnswerWait.count());  // as SendMessageTimeoutW takes it
+inline constexpr wchar_t kMessageBoxClass[] = L"#32770";
 
 // Whose windows to look at: one thread's (threadId non-zero) or else one process's.
 struct Owner {
@@ -23,7 +28,7 @@ struct Owner {
   static Owner Process(DWORD id) { return {0, id}; }
 };
 
-enum class Icon { None, Information, Stop, Warning, Question, Unknown };
+enum class Icon { None, Information, Stop, Warning, Question, Unknown, Unreadable /* no answer in time */ };
 
 struct MessageBoxInfo {
   HWND hwnd = nullptr;
@@ -46,14 +51,28 @@ std::optional<HWND> WaitForWindowCaptioned(Owner owner, const std::wstring& capt
 // A message box (class #32770) of `owner`, read in full.
 std::optional<MessageBoxInfo> WaitForMessageBox(Owner owner, std::chrono::milliseconds timeout = kDefaultWait);
 MessageBoxInfo ReadMessageBox(HWND box);
+bool IsMessageBox(HWND window);
+Icon IconOf(HWND box);
 
 // Clicks a dialog button by id without waiting on the click (it may open further modal UI), then
 // gives the window's thread at most 2 s to handle it. False if there is no such button.
 bool PressButton(HWND dialog, int buttonId);
+// Posts WM_CLOSE, as the close box does, and returns at once.
+void AskToClose(HWND window);
 // Posts WM_CLOSE (as the close box does) and waits until the window is gone.
 bool CloseAndWait(HWND window, std::chrono::milliseconds timeout = kDefaultWait);
+// Ends whatever keeps a thread's modal UI open: boxes get the button that backs out (Cancel, No
+// or OK), every other window is asked to close. Returns without waiting for them to go.
+void CloseEverythingOf(DWORD threadId);
 
-std::wstring WindowText(HWND window);  // also of other threads' controls
+std::wstring WindowText(HWND window);  // also of other threads' controls; empty if it did not answer
+// The same, or nothing if the window's thread did not answer within kAnswerWait.
+std::optional<std::wstring> ReadWindowText(HWND window);
+std::wstring ClassName(HWND window);
+// Whether the window is of this class (compared without case); any class when it is null.
+bool HasClass(HWND window, const wchar_t* className);
+// The window's own children (not their descendants), in Z order.
+std::vector<HWND> ChildWindows(HWND parent);
 RECT WindowRectOnScreen(HWND window);
 RECT ClientRectOf(HWND window);      // origin 0,0
 RECT ChildRectInClient(HWND child);  // in its parent's client coordinates

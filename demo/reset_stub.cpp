@@ -3,9 +3,9 @@
 // started: "<show state>|<command line>" in UTF-8, the show state being -1 when none was given.
 #include <windows.h>
 
-#include <cstdio>
-#include <memory>
 #include <string>
+
+#include "unique_any.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   wchar_t path[MAX_PATH] = L"";
@@ -24,6 +24,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
   utf8.pop_back();  // the terminating zero
 
-  std::unique_ptr<FILE, int (*)(FILE*)> out(_wfopen(marker.c_str(), L"ab"), &fclose);
-  return out && fwrite(utf8.data(), 1, utf8.size(), out.get()) == utf8.size() ? 0 : 1;
+  // Appended, and shared as fopen's "ab" shares it, in case two starts overlap.
+  const duvisto::UniqueFile out(CreateFileW(marker.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out) return 1;
+  DWORD written = 0;
+  const bool whole = WriteFile(out.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
+                     written == utf8.size();
+  return whole ? 0 : 1;
 }

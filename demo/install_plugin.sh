@@ -3,13 +3,13 @@
 # would: seeds the host's folders and registry values, fills a setup folder with installer.exe,
 # Duvisto.dll and a stand-in reset program, presses Yes and Yes, waits for the registration
 # and closes the installer. Runs inside a Wine session (scripts/with-wine.sh sets WINEPREFIX
-# and DISPLAY). Usage: scripts/install-demo.sh BUILD_DIR   (the folder holding bin/)
+# and DISPLAY). Usage: demo/install_plugin.sh BUILD_DIR   (the folder holding bin/)
 set -euo pipefail
 
-bin=$(realpath "${1:?usage: install-demo.sh BUILD_DIR}")/bin
+bin=$(realpath "${1:?usage: install_plugin.sh BUILD_DIR}")/bin
 : "${WINEPREFIX:?run inside scripts/with-wine.sh}"
 for f in installer.exe Duvisto.dll reset_stub.exe install_driver.exe; do
-  [ -f "$bin/$f" ] || { echo "install-demo: $bin/$f is missing; build the project first" >&2; exit 1; }
+  [ -f "$bin/$f" ] || { echo "install_plugin: $bin/$f is missing; build the project first" >&2; exit 1; }
 done
 
 host_win='C:\Program Files\Messenger Plus! 2'

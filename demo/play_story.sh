@@ -6,12 +6,12 @@
 # a picture of every window to BUILD_DIR/demo-screenshots/.
 #
 # Runs inside a Wine session of scripts/with-wine.sh (WINEPREFIX and DISPLAY set), normally after
-# the installer demo has installed and registered the plug-in; on its own it registers the
-# plug-in from the build. Usage: scripts/demo-chat.sh BUILD_DIR   (the folder with bin/host.exe)
+# install_plugin.sh has installed and registered the plug-in; on its own it registers the
+# plug-in from the build. Usage: demo/play_story.sh BUILD_DIR   (the folder with bin/host.exe)
 set -euo pipefail
 
 build_dir=$(realpath -m "${1:-build/win32}")
-root=$(cd "$(dirname "$0")/.." && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 : "${WINEPREFIX:?run this inside scripts/with-wine.sh}"
 shots="$build_dir/demo-screenshots"
 transcript="$build_dir/demo-transcript.txt"
@@ -19,7 +19,7 @@ plugins_key='HKLM\SOFTWARE\Vendaro\MsgPlus2\RegisteredPlugins'
 class_key='HKCR\CLSID\{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}\InprocServer32'
 
 if ! timeout 60 wine reg query "$plugins_key" /v Duvisto >/dev/null 2>&1; then
-  echo "demo-chat: Duvisto is not announced to the host; registering $build_dir/bin/Duvisto.dll" >&2
+  echo "play_story: Duvisto is not announced to the host; registering $build_dir/bin/Duvisto.dll" >&2
   timeout 60 wine regsvr32 /s "$(winepath -w "$build_dir/bin/Duvisto.dll")"
   timeout 60 wine reg add "$plugins_key" /v Duvisto /t REG_SZ /d Duvisto.Browse /f >/dev/null
 fi
@@ -35,7 +35,7 @@ status=0
 timeout 300 wine "$build_dir/bin/host.exe" --pause 800 \
   --screenshots "$(winepath -w "$shots")" \
   --transcript "$(winepath -w "$transcript")" \
-  "$(winepath -w "$root/host/scenarios/demo.txt")" || status=$?
+  "$(winepath -w "$here/story.txt")" || status=$?
 
 if command -v convert >/dev/null 2>&1; then
   for bmp in "$shots"/*.bmp; do
@@ -43,5 +43,5 @@ if command -v convert >/dev/null 2>&1; then
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
   done
 fi
-echo "demo-chat: host.exe ended with $status; transcript $transcript, screenshots in $shots" >&2
+echo "play_story: host.exe ended with $status; transcript $transcript, screenshots in $shots" >&2
 exit "$status"

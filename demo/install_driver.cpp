@@ -1,12 +1,14 @@
 // Installs the plug-in with the real installer, as a user would: starts installer.exe, presses
 // Yes, confirms, waits until the plug-in is registered, then presses No. Prints each step.
-// Usage: install_driver <path of installer.exe>. Exit code 0 when the plug-in was installed.
+// Usage: install_driver <path of installer.exe> [<picture of its window, .bmp>]. Exit code 0 when
+// the plug-in was installed.
 #include <windows.h>
 
 #include <cstdio>
 #include <optional>
 #include <string>
 
+#include "screenshot.h"
 #include "ui_robot.h"
 #include "unique_any.h"
 
@@ -42,8 +44,8 @@ int Fail(const std::string& why, HANDLE installer) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: install_driver <installer.exe>\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: install_driver <installer.exe> [<picture.bmp>]\n");
     return 2;
   }
   const std::wstring installerPath = argv[1];
@@ -64,6 +66,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!form) return Fail("no installer window", installer);
   HWND title = robot::FindChild(*form, L"Static", L"");
   Say("window \"" + Narrow(robot::WindowText(*form)) + "\" asks \"" + Narrow(robot::WindowText(title)) + "\"");
+  if (argc == 3) Say(robot::SaveScreenshot(*form, argv[2]) ? "took a picture of the window" : "no picture");
 
   const HWND yes = robot::FindChild(*form, L"Button", L"Yes");
   const HWND no = robot::FindChild(*form, L"Button", L"No");

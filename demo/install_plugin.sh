@@ -3,7 +3,8 @@
 # would: seeds the host's folders and registry values, fills a setup folder with installer.exe,
 # Duvisto.dll and a stand-in reset program, presses Yes and Yes, waits for the registration
 # and closes the installer. Runs inside a Wine session (scripts/with-wine.sh sets WINEPREFIX
-# and DISPLAY). Usage: demo/install_plugin.sh BUILD_DIR   (the folder holding bin/)
+# and DISPLAY). Usage: demo/install_plugin.sh BUILD_DIR [PICTURE.png]   (BUILD_DIR holds bin/;
+# PICTURE: where a picture of the installer's window goes)
 set -euo pipefail
 
 bin=$(realpath "${1:?usage: install_plugin.sh BUILD_DIR}")/bin
@@ -36,8 +37,13 @@ ls "$setup" | sed 's/^/   /'
 
 echo "== running installer.exe"
 status=0
-if ! wine "$bin/install_driver.exe" "$setup_win\\installer.exe" 2>&1 | tr -d '\r' | sed 's/^/   /'; then
+picture=${2:+$(realpath -m "$2")}
+if ! wine "$bin/install_driver.exe" "$setup_win\\installer.exe" ${picture:+"$(winepath -w "${picture%.png}.bmp")"} 2>&1 |
+    tr -d '\r' | sed 's/^/   /'; then
   status=1
+fi
+if [ -n "$picture" ] && [ -f "${picture%.png}.bmp" ] && command -v convert >/dev/null 2>&1; then
+  convert "${picture%.png}.bmp" "$picture" && rm -f "${picture%.png}.bmp"
 fi
 
 echo "== what it left"

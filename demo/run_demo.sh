@@ -7,7 +7,7 @@ build=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 
 echo "== Installing Duvisto with installer.exe"
-"$here/install_plugin.sh" "$build"
+"$here/install_plugin.sh" "$build" "$build/demo-installer.png"
 echo
 echo "== Two users, A and B, in one conversation"
 "$here/play_story.sh" "$build"

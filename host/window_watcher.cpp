@@ -170,7 +170,7 @@ void WindowWatcher::Close(Seen& seen) {
     std::swprintf(name, 64, L"%02d-%lc-%ls", ++shots_, static_cast<wint_t>(seen.letter),
                   box ? L"box" : L"window");
     std::wstring path = options_.screenshotFolder + L"\\" + name + L".bmp";
-    shot = SaveScreenshot(seen.window, path) ? std::wstring(L" [") + name + L"]" : L" [no picture: " + path + L"]";
+    shot = robot::SaveScreenshot(seen.window, path) ? std::wstring(L" [") + name + L"]" : L" [no picture: " + path + L"]";
   }
   if (seen.closeAsked) {
     Say(seen.letter, L"robot asks again: WM_CLOSE");

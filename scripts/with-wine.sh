@@ -30,6 +30,10 @@ fi
 rm -rf "$WINEPREFIX"
 timeout 120 wineboot -i >/dev/null 2>&1
 timeout 60 wineserver -w
+# Debian's Wine looks for its own fonts (Tahoma, Marlett, MS Sans Serif) beside /usr/share/fonts,
+# not where fonts-wine puts them; the prefix's Fonts folder is always read. Without them Wine
+# draws caption buttons as letters and substitutes every dialog font.
+cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 # Without a window manager Wine waits about 2 s whenever a window closes: let it not manage windows.
 timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 wineserver -p >/dev/null 2>&1 || true  # exits 2 when the server is already up

@@ -5,7 +5,7 @@
 
 #include "unique_any.h"
 
-namespace host {
+namespace robot {
 
 namespace {
 
@@ -75,4 +75,4 @@ bool SaveScreenshot(HWND window, const std::wstring& bmpPath) {
          WriteAll(file.get(), pixels.data(), static_cast<DWORD>(pixels.size()));
 }
 
-}  // namespace host
+}  // namespace robot

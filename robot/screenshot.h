@@ -5,8 +5,8 @@
 
 #include <string>
 
-namespace host {
+namespace robot {
 
 bool SaveScreenshot(HWND window, const std::wstring& bmpPath);
 
-}  // namespace host
+}  // namespace robot

@@ -47,6 +47,7 @@ class Form1 {
   [[noreturn]] void EndProgram(int exitCode = 0);
   [[noreturn]] void EndWithFailure(const std::wstring& report);
   int Box(const std::wstring& text, const std::wstring& title, UINT flags) const;
+  std::wstring ReadHostValue(const wchar_t* name, const wchar_t* missing);
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

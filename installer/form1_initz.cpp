@@ -19,18 +19,19 @@ std::wstring HostValue(const wchar_t* name) { return kHostKeyPath + std::wstring
 
 }  // namespace
 
-void Form1::Initz() {
-  sBinDir = ReadKey(HostValue(L"BinDir"));
-  if (sBinDir.empty()) {
-    Box(kNotInstalled, kTitle, MB_OK | MB_ICONHAND);
+// One of the host's values; when it reads as empty, `missing` is shown and the program ends.
+std::wstring Form1::ReadHostValue(const wchar_t* name, const wchar_t* missing) {
+  std::wstring text = ReadKey(HostValue(name));
+  if (text.empty()) {
+    Box(missing, kTitle, MB_OK | MB_ICONHAND);
     EndProgram();
   }
+  return text;
+}
 
-  sSoftwareBuild = ReadKey(HostValue(L"SoftwareBuild"));
-  if (sSoftwareBuild.empty()) {
-    Box(kNotInstalled, kTitle, MB_OK | MB_ICONHAND);
-    EndProgram();
-  }
+void Form1::Initz() {
+  sBinDir = ReadHostValue(L"BinDir", kNotInstalled);
+  sSoftwareBuild = ReadHostValue(L"SoftwareBuild", kNotInstalled);
   const auto build = ReadAsNumber(sSoftwareBuild);
   if (!build) {
     EndWithFailure(L"Type mismatch: the build number \"" + sSoftwareBuild +
@@ -40,18 +41,8 @@ void Form1::Initz() {
     nBuildAnswer = Box(kUntestedBuild, kTitle, MB_YESNO | MB_ICONINFORMATION);
     if (nBuildAnswer != IDYES) EndProgram();
   }
-
-  sPluginDir = ReadKey(HostValue(L"PluginDir"));
-  if (sPluginDir.empty()) {
-    Box(kNoPluginDir, kTitle, MB_OK | MB_ICONHAND);
-    EndProgram();
-  }
-
-  sFileNameExe = ReadKey(HostValue(L"FileNameExe"));
-  if (sFileNameExe.empty()) {
-    Box(kNoExeFile, kTitle, MB_OK | MB_ICONHAND);
-    EndProgram();
-  }
+  sPluginDir = ReadHostValue(L"PluginDir", kNoPluginDir);
+  sFileNameExe = ReadHostValue(L"FileNameExe", kNoExeFile);
 }
 
 }  // namespace installer

@@ -1,7 +1,8 @@
 // The browser window's floor: a bare window of the bench's own that hosts the same web-browser
-// control, in place, with the least container the control accepts, shown and run modally as the
-// plug-in's window is, until WM_CLOSE. Set beside ParseCommand("/xbrowser"), it leaves the
-// plug-in's own work: its controls, font, layout, OLE and modal rules.
+// control in place through the plug-in's own container (HostedControl) and navigates it the same
+// way, shown and run modally as the plug-in's window is, until WM_CLOSE. Set beside
+// ParseCommand("/xbrowser"), it leaves the plug-in's window's own work: its controls, font,
+// layout, OLE and modal rules.
 #pragma once
 
 #include <windows.h>

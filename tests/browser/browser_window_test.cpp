@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
-#include <memory>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -225,13 +225,6 @@ void CALLBACK RunTasks(HWND, UINT, UINT_PTR, DWORD) {
 void StartOnUiThread(std::function<void()> task) {
   std::lock_guard<std::mutex> hold(g_taskLock);
   g_tasks.push_back(std::move(task));
-}
-
-// Runs `task` on the UI thread; false if it did not finish in time.
-bool OnUiThread(std::function<void()> task) {
-  const auto done = std::make_shared<std::atomic<bool>>(false);
-  StartOnUiThread([task = std::move(task), done] { task(), *done = true; });
-  return robot::WaitUntil([&] { return done->load(); });
 }
 
 // The thread's active window, as the system keeps it (no window when activation was refused).
@@ -514,15 +507,16 @@ bool OleInitialised() {
 // and drop), and Silent, so that it raises no dialogs of its own.
 TEST_F(BrowserWindow, InitialisesOleWhileItExistsAndSilencesTheControlBeforeItsFirstPage) {
   ASSERT_FALSE(OleInitialised()) << "COM alone";
-  bool inside = false;
+  std::atomic<int> inside{-1};  // whether OLE is initialised on the window's thread while it is shown
   const auto driver = [&](DWORD ui) {
     const Parts p = WaitForLaidOut(ui, kRemoteHeight);
-    EXPECT_TRUE(OnUiThread([&] { inside = OleInitialised(); }));
+    StartOnUiThread([&] { inside = OleInitialised(); });
+    EXPECT_TRUE(robot::WaitUntil([&] { return inside >= 0; }));
     CloseWindow(p.window);
   };
   EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"pushed", driver, OpenOrder::NavigateThenCaption), S_OK);
   EXPECT_EQ(g_silentBeforeNavigate, 1) << "Silent before the first Navigate";
-  EXPECT_TRUE(inside) << "OLE while the window exists";
+  EXPECT_EQ(inside, 1) << "OLE while the window exists";
   EXPECT_FALSE(OleInitialised()) << "and balanced after it";
 
   // A host thread in the multithreaded apartment keeps its mode, and the window works as well.

@@ -52,14 +52,14 @@ VARIANT VariantRef(VARIANT* variable) { VARIANT v = Of(VT_BYREF | VT_VARIANT); v
 // A script's variable, owning `value`, to be passed by reference.
 VARIANT& Holding(duvisto::UniqueVariant& owner, const VARIANT& value) { return *owner.reset() = value; }
 
-// A script variable as "type value": "Empty", "Long 12", "Double 0.5", "String text", "False".
+// A script variable as "type value" ("Empty", "Long 12", "Double 0.5", "String text", "True").
 std::wstring Described(const VARIANT& variable) {
   switch (variable.vt) {
     case VT_EMPTY: return L"Empty";
     case VT_I4: return L"Long " + std::to_wstring(variable.lVal);
     case VT_R8: return L"Double " + std::to_wstring(variable.dblVal).erase(3);  // the tests use 0.5 only
     case VT_BSTR: return L"String " + std::wstring(variable.bstrVal, SysStringLen(variable.bstrVal));
-    case VT_BOOL: return variable.boolVal == VARIANT_FALSE ? L"False" : L"Boolean " + std::to_wstring(variable.boolVal);
+    case VT_BOOL: return variable.boolVal ? variable.boolVal == VARIANT_TRUE ? L"True" : L"Boolean other" : L"False";
     case VT_DISPATCH: return L"Object";
     default: return L"type " + std::to_wstring(variable.vt);
   }
@@ -359,7 +359,7 @@ TEST_F(Hostile, NamesResolveAndNamedArgumentsBindToTheParametersTheyName) {
   ASSERT_EQ(Call(kParseCommand, {TextRef(result.inout()), Text(command.get()), Object(nullptr), Text(x.get())},
                  {ids[1], ids[2]}, DISPATCH_METHOD, handled.reset()),
             S_OK);
-  EXPECT_EQ(Described(handled.get()) + L", " + result.str(), L"Boolean -1, " + kStatusRequest);
+  EXPECT_EQ(Described(handled.get()) + L", " + result.str(), L"True, " + kStatusRequest);
   // All four named, shuffled.
   ASSERT_EQ(Call(kGetPublishCommandInfo,
                  {TextRef(value.inout()), Number(3), TextRef(help.inout()), TextRef(name.inout())}, {2, 0, 3, 1}),

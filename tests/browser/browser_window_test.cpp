@@ -5,9 +5,10 @@
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
-#include <memory>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "module.h"
 #include "open_browser_window.h"
 #include "ui_robot.h"
+#include "unique_any.h"
 
 namespace {
 
@@ -165,6 +167,7 @@ constexpr wchar_t kWarning[] =
     L"You must use the /xnewurl command, if you want your contact to see the same page! If you want to go to "
     L"the URL of a link, right click on the link, click properties, copy the link and paste it after the "
     L"/xnewurl command.";
+constexpr int kLocalHeight = 9015, kRemoteHeight = 9630;  // the window's outer height in twips, per mode
 
 std::string Show(const RECT& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
@@ -174,6 +177,12 @@ std::string TwipsBox(int left, int top, int width, int height) {
   return Show({TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(left + width), TwipsToPixelsY(top + height)});
 }
 int OuterHeight(HWND window) { const RECT r = robot::WindowRectOnScreen(window); return r.bottom - r.top; }
+bool Enabled(const std::vector<HWND>& windows) {
+  return std::all_of(windows.begin(), windows.end(), [](HWND w) { return IsWindowEnabled(w) != FALSE; });
+}
+bool Disabled(const std::vector<HWND>& windows) {
+  return std::none_of(windows.begin(), windows.end(), [](HWND w) { return IsWindowEnabled(w) != FALSE; });
+}
 
 struct Parts { HWND window, address, go, label; };
 
@@ -183,8 +192,10 @@ Parts WaitForLaidOut(DWORD uiThread, int heightTwips) {
   EXPECT_TRUE(window && robot::WaitUntil([&] { return OuterHeight(window) == TwipsToPixelsY(heightTwips); }))
       << "outer height " << OuterHeight(window) << " px, expected " << heightTwips << " twips";
   if (window == nullptr) return {};
-  return {window, robot::FindChild(window, L"Edit", L""), robot::FindChild(window, L"Button", L"GO"),
-          robot::FindChild(window, L"Static", kWarning)};
+  const Parts p{window, robot::FindChild(window, L"Edit", L""), robot::FindChild(window, L"Button", L"GO"),
+                robot::FindChild(window, L"Static", kWarning)};
+  EXPECT_TRUE(p.address && p.go && p.label);
+  return p;
 }
 
 testing::AssertionResult NavigatedTo(const Calls& expected) {
@@ -216,20 +227,16 @@ void StartOnUiThread(std::function<void()> task) {
   g_tasks.push_back(std::move(task));
 }
 
-// Runs `task` on the UI thread; false if it did not finish in time.
-bool OnUiThread(std::function<void()> task) {
-  const auto done = std::make_shared<std::atomic<bool>>(false);
-  StartOnUiThread([task = std::move(task), done] {
-    task();
-    *done = true;
-  });
-  return robot::WaitUntil([&] { return done->load(); });
-}
-
 // The thread's active window, as the system keeps it (no window when activation was refused).
 HWND ActiveWindowOf(DWORD thread) {
   GUITHREADINFO info{sizeof info};
   return GetGUIThreadInfo(thread, &info) ? info.hwndActive : nullptr;
+}
+
+// Sends WM_ACTIVATE as the system does when the window gains or loses activation.
+void Activate(HWND window, WPARAM state) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window, WM_ACTIVATE, state, 0, SMTO_NORMAL, 5000, &ignored);
 }
 
 // Tab (or Shift+Tab) to the focused window of `ui`; true once the focus is on `expected` or
@@ -257,10 +264,8 @@ class BrowserWindow : public testing::Test {
   void SetUp() override {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     g_calls.clear();
-    g_keysOffered = 0;
-    g_uiActivations = 0;
+    g_keysOffered = g_uiActivations = g_silentBeforeNavigate = 0;
     g_frameActive = -1;
-    g_silentBeforeNavigate = 0;
     g_creation = S_OK;
     ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, StandInFactory(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_),
               S_OK);
@@ -277,8 +282,8 @@ class BrowserWindow : public testing::Test {
   }
 
   // The open operation on this thread while `driver` works the window from another.
-  HRESULT Open(BrowserMode mode, const std::wstring& address, OpenOrder order,
-               const std::function<void(DWORD uiThread)>& driver) {
+  HRESULT Open(BrowserMode mode, const std::wstring& address, const std::function<void(DWORD uiThread)>& driver,
+               OpenOrder order = OpenOrder::CaptionThenNavigate) {
     HRESULT result = E_PENDING;
     returned_ = false;
     const auto open = [&] {
@@ -294,6 +299,10 @@ class BrowserWindow : public testing::Test {
         << "open returned while shown";
     EXPECT_TRUE(duvisto::ModuleInUse()) << "a loaded window holds the module";
     EXPECT_TRUE(robot::CloseAndWait(window));
+  }
+  // A driver that closes the window once it is laid out to this height.
+  std::function<void(DWORD)> CloseWhenLaidOut(int heightTwips) {
+    return [this, heightTwips](DWORD ui) { CloseWindow(WaitForLaidOut(ui, heightTwips).window); };
   }
 
   std::atomic<bool> returned_{false};
@@ -311,11 +320,9 @@ HWND ActiveWindow(HINSTANCE module) {
 TEST_F(BrowserWindow, LaysOutBothModesAndNavigatesOnGoAndEnter) {
   const HWND host = ActiveWindow(nullptr);
   const auto remote = [&](DWORD ui) {
-    const Parts p = WaitForLaidOut(ui, 9630);
-    ASSERT_TRUE(p.address && p.go && p.label);
+    const Parts p = WaitForLaidOut(ui, kRemoteHeight);
     const HWND browser = g_browser.load();
     EXPECT_EQ(GetWindow(p.window, GW_OWNER), nullptr) << "the host's window owns nothing";
-    EXPECT_TRUE(TwipsToPixelsY(1440) != 96 || OuterHeight(p.window) == 642) << "15 twips a pixel at 96 DPI";
     EXPECT_EQ(robot::WindowText(p.window), kLocalAndRemote);
     const LONG frame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     EXPECT_EQ(GetWindowLongW(p.window, GWL_STYLE) & frame, WS_CAPTION | WS_SYSMENU);
@@ -332,7 +339,7 @@ TEST_F(BrowserWindow, LaysOutBothModesAndNavigatesOnGoAndEnter) {
       EXPECT_EQ(Show(robot::ChildRectInClient(control)), box);
       child = GetWindow(child, GW_HWNDNEXT);
     }
-    EXPECT_FALSE(IsWindowEnabled(p.address) || IsWindowEnabled(p.go));
+    EXPECT_TRUE(Disabled({p.address, p.go}));
     EXPECT_TRUE(IsWindowEnabled(browser)) << "links in the page can still be followed";
     EXPECT_EQ(robot::WindowText(p.address), L"");
     EXPECT_LE(robot::ChildRectInClient(p.label).bottom, robot::ClientRectOf(p.window).bottom) << "warning shown";
@@ -342,7 +349,7 @@ TEST_F(BrowserWindow, LaysOutBothModesAndNavigatesOnGoAndEnter) {
     EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
     EXPECT_EQ(font.lfHeight, -MulDiv(12, TwipsToPixelsY(1440), 72));
     EXPECT_FALSE(font.lfWeight != FW_NORMAL || font.lfItalic || font.lfUnderline || font.lfStrikeOut);
-    const std::unique_ptr<HDC__, decltype(&DeleteDC)> dc(CreateCompatibleDC(nullptr), &DeleteDC);
+    const duvisto::UniqueAny<duvisto::NullIsEmpty<HDC, &DeleteDC>> dc(CreateCompatibleDC(nullptr));
     SendMessageW(p.window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(p.label));
     EXPECT_EQ(GetTextColor(dc.get()), RGB(255, 0, 0)) << "the warning is red";
 
@@ -350,43 +357,40 @@ TEST_F(BrowserWindow, LaysOutBothModesAndNavigatesOnGoAndEnter) {
     const RECT before = robot::WindowRectOnScreen(p.window);
     const auto activateWith = [&](const wchar_t* caption) {
       robot::SetText(p.window, caption);
-      DWORD_PTR ignored = 0;
-      SendMessageTimeoutW(p.window, WM_ACTIVATE, WA_ACTIVE, 0, SMTO_NORMAL, 5000, &ignored);
+      Activate(p.window, WA_ACTIVE);
       return OuterHeight(p.window);
     };
     for (const wchar_t* caption :  // every caption but the exact local-and-remote one gives the short layout
          {L"Internet browser (Local & Remote)", L"Internet browser (local & remote) ", kLocal}) {
-      EXPECT_EQ(activateWith(caption), TwipsToPixelsY(9015)) << testing::PrintToString(caption);
-      EXPECT_FALSE(IsWindowEnabled(p.address) || IsWindowEnabled(p.go));
-      EXPECT_EQ(activateWith(kLocalAndRemote), TwipsToPixelsY(9630));
+      EXPECT_EQ(activateWith(caption), TwipsToPixelsY(kLocalHeight)) << testing::PrintToString(caption);
+      EXPECT_TRUE(Disabled({p.address, p.go}));
+      EXPECT_EQ(activateWith(kLocalAndRemote), TwipsToPixelsY(kRemoteHeight));
     }
     const RECT after = robot::WindowRectOnScreen(p.window);
     EXPECT_TRUE(before.left == after.left && before.top == after.top && before.right == after.right);
     CloseWindow(p.window);
   };
-  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"  www.example.com/a b ", OpenOrder::NavigateThenCaption, remote), S_OK);
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"  www.example.com/a b ", remote, OpenOrder::NavigateThenCaption), S_OK);
   DestroyWindow(host);
   const HWND own = ActiveWindow(GetModuleHandleW(nullptr));
 
   const auto local = [&](DWORD ui) {
-    const Parts p = WaitForLaidOut(ui, 9015);
-    ASSERT_TRUE(p.address && p.go && p.label);
+    const Parts p = WaitForLaidOut(ui, kLocalHeight);
     const HWND browser = g_browser.load();
     EXPECT_EQ(GetWindow(p.window, GW_OWNER), own) << "the plug-in's own active window owns it";
     EXPECT_FALSE(IsWindowEnabled(own));
-    EXPECT_EQ(robot::WindowText(p.window), kLocal);
     const RECT label = robot::ChildRectInClient(p.label);
     const LONG clientBottom = robot::ClientRectOf(p.window).bottom;
     EXPECT_TRUE(label.top < clientBottom && clientBottom < label.bottom) << "warning cut off";
-    EXPECT_TRUE(IsWindowEnabled(p.address) && IsWindowEnabled(p.go)) << "enabled again";
+    EXPECT_TRUE(Enabled({p.address, p.go})) << "enabled again";
     Calls expected = {L"  www.example.com/a b ", L""};
     EXPECT_TRUE(NavigatedTo(expected)) << "the empty address too";
-    EXPECT_EQ(robot::FocusedWindow(ui), browser) << "the first control has the focus";
     // Keys inside the page are offered to the control; one it declines stays with it.
+    EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == browser; }));
     robot::PostKey(browser, VK_F5);
     EXPECT_TRUE(robot::WaitUntil([] { return g_keysOffered >= 2; }));
     EXPECT_EQ(robot::FocusedWindow(ui), browser);
-    // A click puts the focus into the address box, where Enter is Go and Tab moves on to Go.
+    // A click puts the focus into the address box, where Enter is Go.
     PostMessageW(p.address, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     PostMessageW(p.address, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == p.address; }));
@@ -399,53 +403,26 @@ TEST_F(BrowserWindow, LaysOutBothModesAndNavigatesOnGoAndEnter) {
       }
     };
     navigateBy(true);  // before Go is pressed, which takes the focus
-    robot::PostKey(p.address, VK_TAB);
-    EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == p.go; }));
     navigateBy(false);
-    EXPECT_EQ(robot::WindowText(p.window), kLocal) << "Go touches nothing else";
+    EXPECT_EQ(robot::WindowText(p.window), kLocal) << "the caption, which Go leaves alone";
     CloseWindow(p.window);
   };
-  EXPECT_EQ(Open(BrowserMode::Local, L"", OpenOrder::CaptionThenNavigate, local), S_OK);
+  EXPECT_EQ(Open(BrowserMode::Local, L"", local), S_OK);
   EXPECT_TRUE(IsWindowEnabled(own));
   DestroyWindow(own);
-}
-
-HRESULT g_nestedResult = E_PENDING;
-std::atomic<bool> g_nestedReturned{false};
-
-// An open request arriving through the modal loop, as the host's commands do.
-void CALLBACK OpenAgain(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  g_nestedResult = duvisto::OpenBrowserWindow(BrowserMode::Local, L"nested", OpenOrder::CaptionThenNavigate);
-  g_nestedReturned = true;
-}
-
-TEST_F(BrowserWindow, OpenFromTheModalLoopActsOnTheShownWindow) {
-  ASSERT_NE(SetTimer(nullptr, 0, 200, OpenAgain), 0u);
-  const auto driver = [&](DWORD ui) {
-    const HWND window = robot::WaitForWindow(robot::Owner::Thread(ui)).value_or(nullptr);
-    EXPECT_TRUE(NavigatedTo({L"outer", L"nested"}));
-    EXPECT_TRUE(robot::WaitUntil([&] { return robot::WindowText(window) == kLocal; }));
-    EXPECT_EQ(robot::TopLevelWindows(robot::Owner::Thread(ui)), std::vector<HWND>{window}) << "one window";
-    EXPECT_FALSE(g_nestedReturned);
-    CloseWindow(window);
-    EXPECT_TRUE(robot::WaitUntil([] { return g_nestedReturned.load(); }));
-  };
-  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"outer", OpenOrder::CaptionThenNavigate, driver), S_OK);
-  EXPECT_EQ(g_nestedResult, S_OK);
 }
 
 TEST_F(BrowserWindow, AFailingStepEndsTheOpenAndLeavesWhatWasDone) {
   // Navigate fails: the window stays loaded, not shown, and the next open goes on with it.
   const auto none = [](DWORD) {};
-  EXPECT_EQ(Open(BrowserMode::Local, L"refuse:this", OpenOrder::CaptionThenNavigate, none), E_ACCESSDENIED);
+  EXPECT_EQ(Open(BrowserMode::Local, L"refuse:this", none), E_ACCESSDENIED);
   EXPECT_TRUE(duvisto::ModuleInUse() && robot::TopLevelWindows(robot::Owner::Thread(GetCurrentThreadId())).empty());
-  const auto close = [&](DWORD ui) { CloseWindow(WaitForLaidOut(ui, 9630).window); };
-  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"next", OpenOrder::NavigateThenCaption, close), S_OK);
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"next", CloseWhenLaidOut(kRemoteHeight), OpenOrder::NavigateThenCaption),
+            S_OK);
   EXPECT_TRUE(NavigatedTo({L"refuse:this", L"next"}));
   // The control cannot be created: the load fails and leaves nothing loaded.
   g_creation = REGDB_E_CLASSNOTREG;
-  EXPECT_EQ(Open(BrowserMode::Local, L"x", OpenOrder::CaptionThenNavigate, none), REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(Open(BrowserMode::Local, L"x", none), REGDB_E_CLASSNOTREG);
 }
 
 // The system's foreground lock, as a partner's push meets it while the host is in the
@@ -459,65 +436,53 @@ LRESULT CALLBACK RefuseActivation(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 TEST_F(BrowserWindow, ShowsItsModeWhenActivationIsRefused) {
-  struct Unhook { void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); } };
-  const std::unique_ptr<HHOOK__, Unhook> refuser(SetWindowsHookExW(WH_CBT, RefuseActivation, nullptr,
-                                                                    GetCurrentThreadId()));
+  const duvisto::UniqueAny<duvisto::NullIsEmpty<HHOOK, &UnhookWindowsHookEx>> refuser(
+      SetWindowsHookExW(WH_CBT, RefuseActivation, nullptr, GetCurrentThreadId()));
   ASSERT_TRUE(refuser);
-  const auto remote = [&](DWORD ui) {
-    const Parts p = WaitForLaidOut(ui, 9630);
-    ASSERT_TRUE(p.address && p.go);
-    EXPECT_NE(ActiveWindowOf(ui), p.window) << "activation was refused";
-    EXPECT_FALSE(IsWindowEnabled(p.address) || IsWindowEnabled(p.go));
-    CloseWindow(p.window);
-  };
-  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"pushed", OpenOrder::CaptionThenNavigate, remote), S_OK);
-
-  const auto localThenPushed = [&](DWORD ui) {
-    const Parts p = WaitForLaidOut(ui, 9015);
-    ASSERT_TRUE(p.address && p.go);
-    EXPECT_NE(ActiveWindowOf(ui), p.window) << "activation was refused";
-    EXPECT_TRUE(IsWindowEnabled(p.address) && IsWindowEnabled(p.go));
-    // A push into the shown window, from its loop: its mode shows at once, still unactivated.
-    StartOnUiThread([] { duvisto::OpenBrowserWindow(BrowserMode::LocalAndRemote, L"pushed", OpenOrder::CaptionThenNavigate); });
-    EXPECT_TRUE(robot::WaitUntil([&] { return OuterHeight(p.window) == TwipsToPixelsY(9630); }));
-    EXPECT_TRUE(robot::WaitUntil([&] { return !IsWindowEnabled(p.address) && !IsWindowEnabled(p.go); }));
-    EXPECT_NE(ActiveWindowOf(ui), p.window);
-    CloseWindow(p.window);
-  };
-  EXPECT_EQ(Open(BrowserMode::Local, L"own", OpenOrder::CaptionThenNavigate, localThenPushed), S_OK);
+  // Opened pushed, and opened local and then pushed into from its loop: the push's mode shows at once.
+  for (const bool pushedInto : {false, true}) {
+    const auto driver = [&](DWORD ui) {
+      const Parts p = WaitForLaidOut(ui, pushedInto ? kLocalHeight : kRemoteHeight);
+      if (pushedInto) {
+        EXPECT_TRUE(Enabled({p.address, p.go}));
+        StartOnUiThread([] { duvisto::OpenBrowserWindow(BrowserMode::LocalAndRemote, L"pushed", OpenOrder::CaptionThenNavigate); });
+        EXPECT_TRUE(robot::WaitUntil([&] { return OuterHeight(p.window) == TwipsToPixelsY(kRemoteHeight); }));
+      }
+      EXPECT_TRUE(robot::WaitUntil([&] { return Disabled({p.address, p.go}); })) << pushedInto;
+      EXPECT_NE(ActiveWindowOf(ui), p.window) << "activation was refused";
+      CloseWindow(p.window);
+    };
+    EXPECT_EQ(Open(pushedInto ? BrowserMode::Local : BrowserMode::LocalAndRemote, L"", driver), S_OK);
+  }
 }
 
 TEST_F(BrowserWindow, TabGoesRoundThePageTheAddressBoxAndGo) {
   const auto local = [&](DWORD ui) {
-    const Parts p = WaitForLaidOut(ui, 9015);
-    ASSERT_TRUE(p.address && p.go);
+    const Parts p = WaitForLaidOut(ui, kLocalHeight);
     const HWND browser = g_browser.load();
     EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == browser; }));
     EXPECT_GE(g_uiActivations, 1) << "UI-activated as it takes the focus";
     EXPECT_EQ(g_frameActive, 1) << "told of the frame's activation";
-    // The stand-in declines every key, as a page does past its last element.
-    int activations = g_uiActivations;
-    EXPECT_TRUE(TabTo(ui, false, p.address));
-    EXPECT_TRUE(TabTo(ui, false, p.go));
-    EXPECT_TRUE(TabTo(ui, false, browser));
-    EXPECT_GT(g_uiActivations, activations) << "UI-activated again as Tab brings the focus back";
-    EXPECT_TRUE(TabTo(ui, true, p.go)) << "Shift+Tab from the page";
-    EXPECT_TRUE(TabTo(ui, true, p.address));
-    activations = g_uiActivations;
-    EXPECT_TRUE(TabTo(ui, true, browser));
-    EXPECT_GT(g_uiActivations, activations);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(p.window, WM_ACTIVATE, WA_INACTIVE, 0, SMTO_NORMAL, 5000, &ignored);
+    // The stand-in declines every key, as a page does past its last element. Tab (Shift+Tab)
+    // from the page's last element UI-activates it again as it brings the focus back.
+    for (const bool shift : {false, true}) {
+      EXPECT_TRUE(TabTo(ui, shift, shift ? p.go : p.address)) << "out of the page, Shift " << shift;
+      EXPECT_TRUE(TabTo(ui, shift, shift ? p.address : p.go));
+      const int activations = g_uiActivations;
+      EXPECT_TRUE(TabTo(ui, shift, browser));
+      EXPECT_GT(g_uiActivations, activations) << "back into the page, Shift " << shift;
+    }
+    Activate(p.window, WA_INACTIVE);
     EXPECT_EQ(g_frameActive, 0) << "told of the frame's deactivation";
-    SendMessageTimeoutW(p.window, WM_ACTIVATE, WA_ACTIVE, 0, SMTO_NORMAL, 5000, &ignored);
+    Activate(p.window, WA_ACTIVE);
     EXPECT_EQ(g_frameActive, 1);
     CloseWindow(p.window);
   };
-  EXPECT_EQ(Open(BrowserMode::Local, L"", OpenOrder::CaptionThenNavigate, local), S_OK);
+  EXPECT_EQ(Open(BrowserMode::Local, L"", local), S_OK);
 
   // With the address box and Go disabled, Tab leaves the page only to come back into it.
   const auto remote = [&](DWORD ui) {
-    const Parts p = WaitForLaidOut(ui, 9630);
+    const Parts p = WaitForLaidOut(ui, kRemoteHeight);
     const HWND browser = g_browser.load();
     EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == browser; }));
     for (const bool shift : {false, true}) {
@@ -527,13 +492,7 @@ TEST_F(BrowserWindow, TabGoesRoundThePageTheAddressBoxAndGo) {
     }
     CloseWindow(p.window);
   };
-  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"", OpenOrder::CaptionThenNavigate, remote), S_OK);
-}
-
-TEST_F(BrowserWindow, TellsTheControlToBeSilentBeforeItsFirstPage) {
-  const auto close = [&](DWORD ui) { CloseWindow(WaitForLaidOut(ui, 9630).window); };
-  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"pushed", OpenOrder::NavigateThenCaption, close), S_OK);
-  EXPECT_EQ(g_silentBeforeNavigate, 1) << "no dialogs of the control's own, from the first page on";
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"", remote), S_OK);
 }
 
 // Whether OLE is initialised on this thread: a further OleInitialize then answers S_FALSE.
@@ -544,16 +503,20 @@ bool OleInitialised() {
   return hr == S_FALSE;
 }
 
-TEST_F(BrowserWindow, InitialisesOleOnItsThreadWhileItExists) {
+// What the control needs before its first page: OLE on its thread (for the clipboard and drag
+// and drop), and Silent, so that it raises no dialogs of its own.
+TEST_F(BrowserWindow, InitialisesOleWhileItExistsAndSilencesTheControlBeforeItsFirstPage) {
   ASSERT_FALSE(OleInitialised()) << "COM alone";
-  bool inside = false;
+  std::atomic<int> inside{-1};  // whether OLE is initialised on the window's thread while it is shown
   const auto driver = [&](DWORD ui) {
-    const Parts p = WaitForLaidOut(ui, 9630);
-    EXPECT_TRUE(OnUiThread([&] { inside = OleInitialised(); }));
+    const Parts p = WaitForLaidOut(ui, kRemoteHeight);
+    StartOnUiThread([&] { inside = OleInitialised(); });
+    EXPECT_TRUE(robot::WaitUntil([&] { return inside >= 0; }));
     CloseWindow(p.window);
   };
-  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"", OpenOrder::CaptionThenNavigate, driver), S_OK);
-  EXPECT_TRUE(inside) << "OLE while the window exists";
+  EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"pushed", driver, OpenOrder::NavigateThenCaption), S_OK);
+  EXPECT_EQ(g_silentBeforeNavigate, 1) << "Silent before the first Navigate";
+  EXPECT_EQ(inside, 1) << "OLE while the window exists";
   EXPECT_FALSE(OleInitialised()) << "and balanced after it";
 
   // A host thread in the multithreaded apartment keeps its mode, and the window works as well.
@@ -563,20 +526,21 @@ TEST_F(BrowserWindow, InitialisesOleOnItsThreadWhileItExists) {
     DWORD cookie = 0;
     ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, StandInFactory(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
               S_OK);
-    const auto close = [&](DWORD ui) { CloseWindow(WaitForLaidOut(ui, 9630).window); };
-    inMta = Open(BrowserMode::LocalAndRemote, L"in the MTA", OpenOrder::CaptionThenNavigate, close);
+    inMta = Open(BrowserMode::LocalAndRemote, L"in the MTA", CloseWhenLaidOut(kRemoteHeight));
     CoRevokeClassObject(cookie);
     CoUninitialize();
   }).join();
   EXPECT_EQ(inMta, S_OK);
 }
 
-TEST_F(BrowserWindow, AFloodOfOpensNestsNoDeeperThanTheBound) {
+// Opens arriving through the modal loop, as the host's commands do, act on the shown window:
+// each navigates, the last one's mode shows, and past the bound they return at once.
+TEST_F(BrowserWindow, AFloodOfOpensFromTheModalLoopActsOnTheShownWindowNestingNoDeeperThanTheBound) {
   constexpr int kRequests = 60;
   const int bound = duvisto::FrmBrowser::kMaxModalDepth;
   std::atomic<int> waiting{0}, deepest{0}, returned{0}, failed{0};
   const auto driver = [&](DWORD ui) {
-    const Parts p = WaitForLaidOut(ui, 9015);
+    const Parts p = WaitForLaidOut(ui, kLocalHeight);
     Calls expected = {L"outer"};
     for (int i = 0; i < kRequests; ++i) {
       // All local but the last, a push: the window ends in the last request's mode.
@@ -597,12 +561,12 @@ TEST_F(BrowserWindow, AFloodOfOpensNestsNoDeeperThanTheBound) {
     EXPECT_LE(deepest, bound) << "the last counted just before it returned at once";
     EXPECT_EQ(robot::TopLevelWindows(robot::Owner::Thread(ui)), std::vector<HWND>{p.window}) << "one window";
     EXPECT_EQ(robot::WindowText(p.window), kLocalAndRemote);
-    EXPECT_EQ(OuterHeight(p.window), TwipsToPixelsY(9630));
-    EXPECT_FALSE(IsWindowEnabled(p.address) || IsWindowEnabled(p.go));
+    EXPECT_EQ(OuterHeight(p.window), TwipsToPixelsY(kRemoteHeight));
+    EXPECT_TRUE(Disabled({p.address, p.go}));
     CloseWindow(p.window);
     EXPECT_TRUE(robot::WaitUntil([&] { return returned == kRequests; })) << "closing returns every waiting call";
   };
-  EXPECT_EQ(Open(BrowserMode::Local, L"outer", OpenOrder::CaptionThenNavigate, driver), S_OK);
+  EXPECT_EQ(Open(BrowserMode::Local, L"outer", driver), S_OK);
   EXPECT_EQ(failed, 0);
 }
 
@@ -611,8 +575,8 @@ TEST_F(BrowserWindow, HostsTheRealControlInPlaceInItsBox) {
   CoRevokeClassObject(cookie_);
   for (const bool remote : {true, false}) {
     const auto driver = [&](DWORD ui) {
-      const HWND window = WaitForLaidOut(ui, remote ? 9630 : 9015).window;
-      const HWND control = robot::FindChild(window, L"Shell Embedding", L"");
+      const Parts p = WaitForLaidOut(ui, remote ? kRemoteHeight : kLocalHeight);
+      const HWND control = robot::FindChild(p.window, L"Shell Embedding", L"");
       EXPECT_EQ(Show(robot::ChildRectInClient(control)), TwipsBox(0, 0, 10935, 8055)) << "the real control";
       EXPECT_TRUE(robot::WaitUntil([&] {
         const HWND focus = robot::FocusedWindow(ui);
@@ -620,16 +584,14 @@ TEST_F(BrowserWindow, HostsTheRealControlInPlaceInItsBox) {
       })) << "the page has the focus";
       if (!remote) {
         // With no page the control declines Tab, as a page does after its last element.
-        const HWND address = robot::FindChild(window, L"Edit", L""), go = robot::FindChild(window, L"Button", L"GO");
-        EXPECT_TRUE(TabTo(ui, false, address)) << "out of the page";
+        EXPECT_TRUE(TabTo(ui, false, p.address)) << "out of the page";
         EXPECT_TRUE(TabTo(ui, true, control)) << "back into it";
-        EXPECT_TRUE(TabTo(ui, true, go)) << "and out of it backwards";
+        EXPECT_TRUE(TabTo(ui, true, p.go)) << "and out of it backwards";
         EXPECT_TRUE(TabTo(ui, false, control));
       }
-      CloseWindow(window);
+      CloseWindow(p.window);
     };
-    const auto mode = remote ? BrowserMode::LocalAndRemote : BrowserMode::Local;
-    EXPECT_EQ(Open(mode, L"about:blank", OpenOrder::CaptionThenNavigate, driver), S_OK);
+    EXPECT_EQ(Open(remote ? BrowserMode::LocalAndRemote : BrowserMode::Local, L"about:blank", driver), S_OK);
   }
 }
 

@@ -26,80 +26,66 @@ constexpr wchar_t kRemoteCaption[] = L"Internet browser (local & remote)";
 const std::wstring kStatusRequest =
     L"\tcheckI would like to check your status of remote browsing. This will only work if you have Messenger "
     L"Plus! and the plug-in Duvisto by morvane12.";
-const std::wstring kExplanationStart = L"If your contact has Duvisto and if it's enabled";
-const std::wstring kRefusedPush =
-    L"Your remote browsing is disabled. Enable remote browsing (/xbenable) and try again.";
+const std::wstring kDisabledBox = L"You have disabled your remote browsing.";
 
-// Taken as the plug-in's, and the text left as the host passed it.
-bool IsKept(const Outcome& outcome) {
-  return outcome.hr == S_OK && outcome.handled == VARIANT_TRUE && outcome.text == L"kept";
+// S_OK, with this handled flag and this text.
+bool Answered(const Outcome& outcome, VARIANT_BOOL handled, const std::wstring& text) {
+  return outcome.hr == S_OK && outcome.handled == handled && outcome.text == text;
 }
-
-// Late-bound arguments, as a caller lays them out in rgvarg.
-VARIANTARG Text(BSTR text) {
-  VARIANTARG v;
-  v.vt = VT_BSTR, v.bstrVal = text;
-  return v;
-}
-VARIANTARG Number(LONG number) {
-  VARIANTARG v;
-  v.vt = VT_I4, v.lVal = number;
-  return v;
-}
-VARIANTARG Object(IDispatch* object) {
-  VARIANTARG v;
-  v.vt = VT_DISPATCH, v.pdispVal = object;
-  return v;
-}
-VARIANTARG Null() {
-  VARIANTARG v;
-  v.vt = VT_NULL;
-  return v;
-}
-VARIANTARG TextRef(BSTR* text) {
-  VARIANTARG v;
-  v.vt = VT_BYREF | VT_BSTR, v.pbstrVal = text;
-  return v;
-}
-VARIANTARG NumberRef(LONG* number) {
-  VARIANTARG v;
-  v.vt = VT_BYREF | VT_I4, v.plVal = number;
-  return v;
-}
-VARIANTARG BooleanRef(VARIANT_BOOL* flag) {
-  VARIANTARG v;
-  v.vt = VT_BYREF | VT_BOOL, v.pboolVal = flag;
-  return v;
-}
-VARIANTARG VariantRef(VARIANT* variable) {
-  VARIANTARG v;
-  v.vt = VT_BYREF | VT_VARIANT, v.pvarVal = variable;
-  return v;
+// An outcome as "handled: text", "not handled: text", or the failure.
+std::wstring Shown(const Outcome& outcome) {
+  if (outcome.hr != S_OK) return L"failed " + std::to_wstring(outcome.hr);
+  const VARIANT_BOOL flag = outcome.handled;
+  return (flag == VARIANT_TRUE ? L"handled: " : flag == VARIANT_FALSE ? L"not handled: " : L"unset: ") + outcome.text;
 }
 
-// A script variable as "type value": "Empty", "Long 12", "Double 0.5", "String text".
+// Late-bound arguments, as a caller lays them out in rgvarg, and script variables' values.
+VARIANT Of(VARTYPE type) { VARIANT v; v.vt = type; return v; }
+VARIANT Text(BSTR text) { VARIANT v = Of(VT_BSTR); v.bstrVal = text; return v; }
+VARIANT Number(LONG number) { VARIANT v = Of(VT_I4); v.lVal = number; return v; }
+VARIANT Object(IDispatch* object) { VARIANT v = Of(VT_DISPATCH); v.pdispVal = object; return v; }
+VARIANT TextRef(BSTR* text) { VARIANT v = Of(VT_BYREF | VT_BSTR); v.pbstrVal = text; return v; }
+VARIANT NumberRef(LONG* number) { VARIANT v = Of(VT_BYREF | VT_I4); v.plVal = number; return v; }
+VARIANT BooleanRef(VARIANT_BOOL* flag) { VARIANT v = Of(VT_BYREF | VT_BOOL); v.pboolVal = flag; return v; }
+VARIANT VariantRef(VARIANT* variable) { VARIANT v = Of(VT_BYREF | VT_VARIANT); v.pvarVal = variable; return v; }
+
+// A script's variable, owning `value`, to be passed by reference.
+VARIANT& Holding(duvisto::UniqueVariant& owner, const VARIANT& value) { return *owner.reset() = value; }
+
+// A script variable as "type value" ("Empty", "Long 12", "Double 0.5", "String text", "True").
 std::wstring Described(const VARIANT& variable) {
   switch (variable.vt) {
-    case VT_EMPTY:
-      return L"Empty";
-    case VT_I4:
-      return L"Long " + std::to_wstring(variable.lVal);
-    case VT_R8:
-      return L"Double " + std::to_wstring(variable.dblVal).erase(3);  // the tests use 0.5 only
-    case VT_BSTR:
-      return L"String " + std::wstring(variable.bstrVal, SysStringLen(variable.bstrVal));
-    default:
-      return L"type " + std::to_wstring(variable.vt);
+    case VT_EMPTY: return L"Empty";
+    case VT_I4: return L"Long " + std::to_wstring(variable.lVal);
+    case VT_R8: return L"Double " + std::to_wstring(variable.dblVal).erase(3);  // the tests use 0.5 only
+    case VT_BSTR: return L"String " + std::wstring(variable.bstrVal, SysStringLen(variable.bstrVal));
+    case VT_BOOL: return variable.boolVal ? variable.boolVal == VARIANT_TRUE ? L"True" : L"Boolean other" : L"False";
+    case VT_DISPATCH: return L"Object";
+    default: return L"type " + std::to_wstring(variable.vt);
   }
+}
+std::wstring DescribedAll(std::initializer_list<const VARIANT*> variables) {
+  std::wstring all;
+  for (const VARIANT* v : variables) all += (all.empty() ? L"" : L", ") + Described(*v);
+  return all;
 }
 
 class Hostile : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Create()); }
+  void Create() {
     ASSERT_HRESULT_SUCCEEDED(CreateByProgId(browse));
     ASSERT_HRESULT_SUCCEEDED(browse.As(&dispatch));
     VARIANT_BOOL ready = kUnset;
     ASSERT_HRESULT_SUCCEEDED(browse->Initialize(2053, nullptr, nullptr, &ready));
+  }
+
+  // `member` called late-bound: `arguments` as laid out in rgvarg, the first `named.size()` named.
+  HRESULT Call(DISPID member, std::vector<VARIANTARG> arguments, std::vector<DISPID> named = {},
+               WORD flags = DISPATCH_METHOD, VARIANT* result = nullptr, UINT* argError = nullptr) {
+    DISPPARAMS params{arguments.data(), named.empty() ? nullptr : named.data(), static_cast<UINT>(arguments.size()),
+                      static_cast<UINT>(named.size())};
+    return dispatch->Invoke(member, IID_NULL, 0, flags, &params, result, nullptr, argError);
   }
 
   // The status as the "check" answer shows it: "enabled." or "disabled.".
@@ -110,71 +96,94 @@ class Hostile : public ::testing::Test {
     return shaped ? answer.text.substr(kStatusAnswer.size()) : L"<no answer>";
   }
 
+  // Row `index` of the command catalogue, "name|value|help", each text passed in as `passed`
+  // ("kept", or NULL) and so left where not written.
+  std::wstring Row(LONG index, const wchar_t* passed = L"kept") {
+    Bstr name = passed ? Bstr(passed) : Bstr(), value = passed ? Bstr(passed) : Bstr(),
+         help = passed ? Bstr(passed) : Bstr();
+    duvisto::UniqueVariant result;
+    const HRESULT hr = browse->GetPublishCommandInfo(index, name.inout(), value.inout(), help.inout(), result.reset());
+    return hr == S_OK ? name.str() + L"|" + value.str() + L"|" + help.str() : L"<failed>";
+  }
+
+  // Uninitialize answers S_OK and Empty.
+  static bool Uninitialized(_Browse* object) {
+    VARIANT result = Of(VT_I2);
+    return object->Uninitialize(&result) == S_OK && result.vt == VT_EMPTY;
+  }
+
   // Still answers a windowless command, and still has `status`.
   void ExpectIntact(const std::wstring& status, const std::string& after) {
     EXPECT_EQ(Status(), status) << "after " << after;
-    const Outcome request = Parse(browse.Get(), L"/xbchkcontact");
-    EXPECT_TRUE(request.hr == S_OK && request.handled == VARIANT_TRUE && request.text == kStatusRequest)
-        << "after " << after;
+    EXPECT_EQ(Shown(Parse(browse.Get(), L"/xbchkcontact")), L"handled: " + kStatusRequest) << "after " << after;
+  }
+
+  // Runs `call`, which shows one box: `whileUp` runs while it is up, then OK is pressed. The box
+  // as read, or nothing if none came or the call did not return.
+  std::optional<robot::MessageBoxInfo> WithBox(
+      const std::function<void()>& call,
+      const std::function<void(DWORD uiThread, const robot::MessageBoxInfo& box)>& whileUp = nullptr) {
+    std::optional<robot::MessageBoxInfo> box;
+    const auto driven = robot::RunDriven(call, [&](DWORD uiThread) {
+      box = robot::WaitForMessageBox(robot::Owner::Thread(uiThread));
+      if (!box) return;
+      if (whileUp) whileUp(uiThread, *box);
+      robot::PressButton(box->hwnd, IDOK);
+    });
+    if (!driven.callReturnedInTime) box.reset();
+    return box;
   }
 
   void Enable() {
     Outcome outcome;
-    const auto driven = robot::RunDriven([&] { outcome = Parse(browse.Get(), L"/xbenable"); },
-                                         [](DWORD uiThread) {
-                                           if (auto box = robot::WaitForMessageBox(robot::Owner::Thread(uiThread)))
-                                             robot::PressButton(box->hwnd, IDOK);
-                                         });
-    ASSERT_TRUE(driven.callReturnedInTime && outcome.handled == VARIANT_TRUE);
+    ASSERT_TRUE(WithBox([&] { outcome = Parse(browse.Get(), L"/xbenable"); }) && outcome.handled == VARIANT_TRUE);
     ASSERT_EQ(Status(), L"enabled.");
   }
 
-  // Runs `work` on the apartment thread from whatever modal loop it is in, and waits for it.
-  bool OnUiThread(const std::function<void()>& work) const {
+  // Runs `work` on the apartment thread from whatever modal loop it is in, and waits for it
+  // after running `meanwhile` here.
+  bool OnUiThread(const std::function<void()>& work, const std::function<void()>& meanwhile = nullptr) const {
     auto done = std::make_shared<std::atomic<bool>>(false);
     caller.Post([work, done] { work(), *done = true; });
+    if (meanwhile) meanwhile();
     return robot::WaitUntil([&] { return done->load(); });
   }
 
-  // The same for work that shows one box (other than `already`): the box is read, OK pressed.
-  std::optional<robot::MessageBoxInfo> OnUiThreadWithBox(DWORD uiThread, const std::function<void()>& work,
-                                                         HWND already = nullptr) const {
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    caller.Post([work, done] { work(), *done = true; });
+  // The same for a command that shows one box of `uiThread` (other than `already`): the box is
+  // read and OK pressed. "box <text>, <outcome>".
+  std::wstring CommandWithBox(DWORD uiThread, const std::wstring& command, const std::wstring& argument = L"",
+                              HWND already = nullptr) {
+    Outcome outcome;
     std::optional<robot::MessageBoxInfo> box;
-    robot::WaitUntil([&] {
-      for (HWND shown : robot::TopLevelWindows(robot::Owner::Thread(uiThread), L"#32770"))
-        if (shown != already) box = robot::ReadMessageBox(shown);
-      return box.has_value();
+    const bool returned = OnUiThread([&] { outcome = Parse(browse.Get(), command, argument); }, [&] {
+      robot::WaitUntil([&] {
+        for (HWND shown : robot::TopLevelWindows(robot::Owner::Thread(uiThread), L"#32770"))
+          if (shown != already) box = robot::ReadMessageBox(shown);
+        return box.has_value();
+      });
+      if (box) robot::PressButton(box->hwnd, IDOK);
     });
-    if (box) robot::PressButton(box->hwnd, IDOK);
-    if (!robot::WaitUntil([&] { return done->load(); })) box.reset();
-    return box;
+    return returned ? L"box " + (box ? box->text : L"none") + L", " + Shown(outcome) : L"did not return";
   }
 
   // "/xnewurl" with remote browsing enabled: the robot acknowledges the explanation, runs
   // `whileOpen` while the browser window is up, then closes the window.
-  Outcome Push(_Browse* object, const std::wstring& address,
-               const std::function<void(DWORD uiThread, HWND window)>& whileOpen = nullptr,
-               std::chrono::milliseconds windowWait = 10s) {
+  Outcome Push(_Browse* object, const std::wstring& address, const std::function<void(DWORD)>& whileOpen = nullptr,
+               std::chrono::milliseconds wait = 10s) {
     Outcome outcome;
-    bool explained = false, windowShown = false;
+    bool windowShown = false;
     const auto driven = robot::RunDriven(
         [&] { outcome = Parse(object, L"/xnewurl", address); },
         [&](DWORD uiThread) {
-          const auto explanation = robot::WaitForMessageBox(robot::Owner::Thread(uiThread), windowWait);
-          if (!explanation) return;
-          explained = explanation->text.compare(0, kExplanationStart.size(), kExplanationStart) == 0;
-          robot::PressButton(explanation->hwnd, IDOK);
-          const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(uiThread), kRemoteCaption, windowWait);
-          if (!window) return;
-          windowShown = true;
-          if (whileOpen) whileOpen(uiThread, *window);
+          const auto explanation = robot::WaitForMessageBox(robot::Owner::Thread(uiThread), wait);
+          if (!explanation || !robot::PressButton(explanation->hwnd, IDOK)) return;
+          const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(uiThread), kRemoteCaption, wait);
+          if (!(windowShown = window.has_value())) return;
+          if (whileOpen) whileOpen(uiThread);
           robot::CloseAndWait(*window);
         },
-        windowWait);
-    EXPECT_TRUE(driven.callReturnedInTime) << "a box or the window was left open";
-    EXPECT_TRUE(explained && windowShown);
+        wait);
+    EXPECT_TRUE(driven.callReturnedInTime && windowShown) << "the explanation or the window";
     return outcome;
   }
 
@@ -187,118 +196,92 @@ TEST_F(Hostile, MalformedLateBoundCallsFailWithTheirOwnAnswerAndDoNothing) {
   ASSERT_NO_FATAL_FAILURE(Enable());
   // Every output a wrongly run call would write. Run, "/xbchkcontact" writes `text`, row 2 of
   // the catalogue writes name, value and help, and Initialize sets the status to "disabled".
-  Bstr name(L"kept"), value(L"kept"), help(L"kept"), text(L"kept");
-  Bstr command(L"/xbchkcontact"), notCommand(L"x"), abc(L"abc"), email(L"a@example.com"), check(L"check");
+  Bstr outputs[] = {Bstr(L"kept"), Bstr(L"kept"), Bstr(L"kept"), Bstr(L"kept")};
+  auto& [name, value, help, text] = outputs;
   const BSTR passed[] = {name.get(), value.get(), help.get(), text.get()};
-  LONG count = -5, tags = 99;
+  Bstr command(L"/xbchkcontact"), notCommand(L"x"), abc(L"abc"), email(L"a@example.com"), check(L"check");
+  LONG count = -5;
   VARIANT_BOOL flag = kUnset;
-  VARIANT holdsObject;  // a script's variable holding an object, passed by reference
-  holdsObject.vt = VT_DISPATCH, holdsObject.pdispVal = dispatch.Get();
-  // Script variables whose values convert to the parameter they are passed for: a refused
-  // call converts none of them.
-  VARIANT twelve, nothing, half;
-  twelve.vt = VT_I4, twelve.lVal = 12;
-  nothing.vt = VT_EMPTY;
-  half.vt = VT_R8, half.dblVal = 0.5;
-  duvisto::UniqueVariant holdsSeven;
-  VARIANT& sevenText = *holdsSeven.reset();
-  sevenText.vt = VT_BSTR, sevenText.bstrVal = SysAllocString(L"7");
-  const BSTR seven = sevenText.bstrVal;
+  // Script variables: one holding an object, and ones whose values convert to the parameter
+  // they are passed for. A refused call converts none of them.
+  VARIANT holdsObject = Object(dispatch.Get()), twelve = Number(12), nothing = Of(VT_EMPTY), half = Of(VT_R8);
+  half.dblVal = 0.5;
+  duvisto::UniqueVariant sevenOwner;
+  VARIANT& seven = Holding(sevenOwner, Text(SysAllocString(L"7")));
+  const BSTR sevenText = seven.bstrVal;
+  // The arguments the rows share.
+  const VARIANTARG sResult = TextRef(text.inout()), noWindow = Object(nullptr), x = Text(notCommand.get()),
+                   xbchkcontact = Text(command.get()), sName = TextRef(name.inout()),
+                   sValue = TextRef(value.inout()), sHelp = TextRef(help.inout()), checkCode = Text(check.get()),
+                   contact = Text(email.get()), self = Object(dispatch.Get());
+  const std::vector<VARIANTARG> parse = {sResult, noWindow, x, xbchkcontact};
 
-  enum class Shape { Whole, NoDispParams, CountWithoutArguments, CountWithoutNames, MoreNamesThanArguments };
-  struct Case {
+  // How the call's frame departs from what the row lists.
+  enum class Shape { Whole, OtherInterface, NoDispParams, CountWithoutArguments, CountWithoutNames };
+  const struct Case {
     const char* what;
     DISPID dispid;
-    WORD flags;
     std::vector<VARIANTARG> rgvarg;  // as laid out: named first, then the others last-first
     std::vector<DISPID> named;
     HRESULT expected;
     UINT argError = kNotWritten;
+    WORD flags = DISPATCH_METHOD;
     Shape shape = Shape::Whole;
-    const IID* riid = &IID_NULL;
-    HRESULT scode = S_OK;  // of a DISP_E_EXCEPTION
-  };
-  const std::vector<VARIANTARG> parseArguments = {TextRef(text.inout()), Object(nullptr), Text(notCommand.get()),
-                                                  Text(command.get())};
-  const Case cases[] = {
+  } cases[] = {
       // Counts: the outputs are untouched.
-      {"ParseCommand without sResult", kParseCommand, DISPATCH_METHOD,
-       {Object(nullptr), Text(notCommand.get()), Text(command.get())}, {}, DISP_E_BADPARAMCOUNT},
-      {"GetPublishInfo with its return slot passed too", kGetPublishInfo, DISPATCH_METHOD,
-       {BooleanRef(&flag), NumberRef(&tags), NumberRef(&count), TextRef(name.inout())}, {}, DISP_E_BADPARAMCOUNT},
-      {"Uninitialize given an argument", kUninitialize, DISPATCH_METHOD, {Number(1)}, {}, DISP_E_BADPARAMCOUNT},
-      {"GetPublishCommandInfo given nothing", kGetPublishCommandInfo, DISPATCH_METHOD, {}, {}, DISP_E_BADPARAMCOUNT},
+      {"ParseCommand without sResult", kParseCommand, {noWindow, x, xbchkcontact}, {}, DISP_E_BADPARAMCOUNT},
+      {"Uninitialize given an argument", kUninitialize, {Number(1)}, {}, DISP_E_BADPARAMCOUNT},
       // Types: puArgErr is the argument's index in rgvarg.
-      {"\"abc\" for the long index", kGetPublishCommandInfo, DISPATCH_METHOD,
-       {TextRef(help.inout()), TextRef(value.inout()), TextRef(name.inout()), Text(abc.get())}, {},
+      {"\"abc\" for the long index", kGetPublishCommandInfo, {sHelp, sValue, sName, Text(abc.get())}, {},
        DISP_E_TYPEMISMATCH, 3},
-      {"an object (the plug-in itself) for the long index", kGetPublishCommandInfo, DISPATCH_METHOD,
-       {TextRef(help.inout()), TextRef(value.inout()), TextRef(name.inout()), Object(dispatch.Get())}, {},
+      {"an object (the plug-in itself) for the long index", kGetPublishCommandInfo, {sHelp, sValue, sName, self}, {},
        DISP_E_TYPEMISMATCH, 3},
-      {"VT_BYREF|VT_I4 for the BSTR* sName", kGetPublishCommandInfo, DISPATCH_METHOD,
-       {TextRef(help.inout()), TextRef(value.inout()), NumberRef(&count), Number(2)}, {}, DISP_E_TYPEMISMATCH, 2},
-      {"text for the conversation window", kParseCommand, DISPATCH_METHOD,
-       {TextRef(text.inout()), Text(command.get()), Text(notCommand.get()), Text(command.get())}, {},
+      {"VT_BYREF|VT_I4 for the BSTR* sName", kGetPublishCommandInfo, {sHelp, sValue, NumberRef(&count), Number(2)},
+       {}, DISP_E_TYPEMISMATCH, 2},
+      {"text for the conversation window", kParseCommand, {sResult, xbchkcontact, x, xbchkcontact}, {},
        DISP_E_TYPEMISMATCH, 1},
-      {"VT_NULL for the command", kParseCommand, DISPATCH_METHOD,
-       {TextRef(text.inout()), Object(nullptr), Text(notCommand.get()), Null()}, {}, DISP_E_TYPEMISMATCH, 3},
-      {"a script variable holding an object for sTextToSend", kReceiveNotify, DISPATCH_METHOD,
-       {VariantRef(&holdsObject), Object(nullptr), Text(email.get()), Text(notCommand.get()), Text(check.get())}, {},
-       DISP_E_TYPEMISMATCH, 0},
-      // Script variables by reference, refused with the argument that does not fit.
-      {"\"abc\" for the long index, the outputs script variables", kGetPublishCommandInfo, DISPATCH_METHOD,
-       {VariantRef(&half), VariantRef(&twelve), VariantRef(&nothing), Text(abc.get())}, {}, DISP_E_TYPEMISMATCH, 3},
-      {"a script variable holding an object for sValue, 12 for sHelp", kGetPublishCommandInfo, DISPATCH_METHOD,
+      {"VT_NULL for the command", kParseCommand, {sResult, noWindow, x, Of(VT_NULL)}, {}, DISP_E_TYPEMISMATCH, 3},
+      {"a script variable holding an object for sTextToSend", kReceiveNotify,
+       {VariantRef(&holdsObject), noWindow, contact, x, checkCode}, {}, DISP_E_TYPEMISMATCH, 0},
+      // Script variables by reference, refused with the argument that does not fit, or before
+      // or after the method would run: none is converted or written back.
+      {"a script variable holding an object for sValue, 12 for sHelp", kGetPublishCommandInfo,
        {VariantRef(&twelve), VariantRef(&holdsObject), VariantRef(&nothing), Number(2)}, {}, DISP_E_TYPEMISMATCH,
        1},
       {"text for the conversation window, sTextToSend a script variable holding Empty", kReceiveNotify,
-       DISPATCH_METHOD,
-       {VariantRef(&nothing), Text(command.get()), Text(email.get()), Text(notCommand.get()), Text(check.get())},
-       {}, DISP_E_TYPEMISMATCH, 1},
+       {VariantRef(&nothing), xbchkcontact, contact, x, checkCode}, {}, DISP_E_TYPEMISMATCH, 1},
       {"GetPublishInfo with its return slot passed too, the outputs script variables", kGetPublishInfo,
-       DISPATCH_METHOD, {BooleanRef(&flag), VariantRef(&half), VariantRef(&sevenText), VariantRef(&twelve)}, {},
-       DISP_E_BADPARAMCOUNT},
-      {"ParseCommand as a property get, sResult a script variable holding 12", kParseCommand, DISPATCH_PROPERTYGET,
-       {VariantRef(&twelve), Object(nullptr), Text(notCommand.get()), Text(command.get())}, {},
-       DISP_E_MEMBERNOTFOUND},
-      {"ParseCommand naming sResult, a script variable holding 12, twice", kParseCommand, DISPATCH_METHOD,
-       {VariantRef(&twelve), VariantRef(&twelve), Text(notCommand.get()), Text(command.get())}, {3, 3},
-       DISP_E_PARAMNOTFOUND, 1},
+       {BooleanRef(&flag), VariantRef(&half), VariantRef(&seven), VariantRef(&twelve)}, {}, DISP_E_BADPARAMCOUNT},
+      {"ParseCommand as a property get, sResult a script variable holding 12", kParseCommand,
+       {VariantRef(&twelve), noWindow, x, xbchkcontact}, {}, DISP_E_MEMBERNOTFOUND, kNotWritten,
+       DISPATCH_PROPERTYGET},
+      {"ParseCommand naming sResult, a script variable holding 12, twice", kParseCommand,
+       {VariantRef(&twelve), VariantRef(&twelve), x, xbchkcontact}, {3, 3}, DISP_E_PARAMNOTFOUND, 1},
       // Names that name no parameter: puArgErr is the named argument's index.
-      {"Initialize with a named argument 99", kInitialize, DISPATCH_METHOD,
-       {Number(5), Text(email.get()), Number(2053)}, {99}, DISP_E_PARAMNOTFOUND, 0},
-      {"ParseCommand naming its return value", kParseCommand, DISPATCH_METHOD,
-       {BooleanRef(&flag), Object(nullptr), Text(notCommand.get()), Text(command.get())}, {4},
+      {"Initialize with a named argument 99", kInitialize, {Number(5), contact, Number(2053)}, {99},
        DISP_E_PARAMNOTFOUND, 0},
-      {"ParseCommand naming sResult twice", kParseCommand, DISPATCH_METHOD,
-       {TextRef(text.inout()), TextRef(text.inout()), Text(notCommand.get()), Text(command.get())}, {3, 3},
-       DISP_E_PARAMNOTFOUND, 1},
-      {"DISPID_PROPERTYPUT on a method", kParseCommand, DISPATCH_METHOD, parseArguments, {DISPID_PROPERTYPUT},
+      {"ParseCommand naming its return value", kParseCommand, {BooleanRef(&flag), noWindow, x, xbchkcontact}, {4},
        DISP_E_PARAMNOTFOUND, 0},
-      {"a negative named argument", kParseCommand, DISPATCH_METHOD, parseArguments, {3, -5}, DISP_E_PARAMNOTFOUND,
-       1},
+      {"DISPID_PROPERTYPUT on a method", kParseCommand, parse, {DISPID_PROPERTYPUT}, DISP_E_PARAMNOTFOUND, 0},
+      {"a negative named argument", kParseCommand, parse, {3, -5}, DISP_E_PARAMNOTFOUND, 1},
       // Members.
-      {"an unknown DISPID", 0x1234, DISPATCH_METHOD, {}, {}, DISP_E_MEMBERNOTFOUND},
-      {"DISPID_VALUE as a property", DISPID_VALUE, DISPATCH_PROPERTYGET, {}, {}, DISP_E_MEMBERNOTFOUND},
-      {"ParseCommand as a property get", kParseCommand, DISPATCH_PROPERTYGET, parseArguments, {},
-       DISP_E_MEMBERNOTFOUND},
-      {"ParseCommand as a property put", kParseCommand, DISPATCH_PROPERTYPUT, parseArguments, {},
-       DISP_E_MEMBERNOTFOUND},
-      {"ParseCommand with no flags", kParseCommand, 0, parseArguments, {}, DISP_E_MEMBERNOTFOUND},
+      {"an unknown DISPID", 0x1234, {}, {}, DISP_E_MEMBERNOTFOUND},
+      {"DISPID_VALUE as a property", DISPID_VALUE, {}, {}, DISP_E_MEMBERNOTFOUND, kNotWritten, DISPATCH_PROPERTYGET},
+      {"ParseCommand as a property put", kParseCommand, parse, {}, DISP_E_MEMBERNOTFOUND, kNotWritten,
+       DISPATCH_PROPERTYPUT},
+      {"ParseCommand with no flags", kParseCommand, parse, {}, DISP_E_MEMBERNOTFOUND, kNotWritten, 0},
       // The call's frame.
-      {"riid IID_IDispatch", kParseCommand, DISPATCH_METHOD, parseArguments, {}, DISP_E_UNKNOWNINTERFACE,
-       kNotWritten, Shape::Whole, &IID_IDispatch},
-      {"pDispParams NULL", kParseCommand, DISPATCH_METHOD, {}, {}, E_INVALIDARG, kNotWritten, Shape::NoDispParams},
-      {"cArgs 4 with rgvarg NULL", kParseCommand, DISPATCH_METHOD, parseArguments, {}, E_INVALIDARG, kNotWritten,
+      {"riid IID_IDispatch", kParseCommand, parse, {}, DISP_E_UNKNOWNINTERFACE, kNotWritten, DISPATCH_METHOD,
+       Shape::OtherInterface},
+      {"pDispParams NULL", kParseCommand, {}, {}, E_INVALIDARG, kNotWritten, DISPATCH_METHOD, Shape::NoDispParams},
+      {"cArgs 4 with rgvarg NULL", kParseCommand, parse, {}, E_INVALIDARG, kNotWritten, DISPATCH_METHOD,
        Shape::CountWithoutArguments},
-      {"cNamedArgs 1 with rgdispidNamedArgs NULL", kParseCommand, DISPATCH_METHOD, parseArguments, {},
-       E_INVALIDARG, kNotWritten, Shape::CountWithoutNames},
-      {"more named arguments than arguments", kParseCommand, DISPATCH_METHOD, parseArguments, {3, 0, 1, 2, 4},
-       E_INVALIDARG, kNotWritten, Shape::MoreNamesThanArguments},
-      // Bound and run: the method's own refusal comes back as an exception.
-      {"a NULL BSTR* for sResult", kParseCommand, DISPATCH_METHOD,
-       {TextRef(nullptr), Object(nullptr), Text(notCommand.get()), Text(command.get())}, {}, DISP_E_EXCEPTION,
-       kNotWritten, Shape::Whole, &IID_NULL, E_POINTER},
+      {"cNamedArgs 1 with rgdispidNamedArgs NULL", kParseCommand, parse, {}, E_INVALIDARG, kNotWritten,
+       DISPATCH_METHOD, Shape::CountWithoutNames},
+      {"more named arguments than arguments", kParseCommand, parse, {3, 0, 1, 2, 4}, E_INVALIDARG},
+      // Bound and run: the method's own refusal (E_POINTER) comes back as an exception.
+      {"a NULL BSTR* for sResult", kParseCommand, {TextRef(nullptr), noWindow, x, xbchkcontact}, {},
+       DISP_E_EXCEPTION},
   };
 
   for (const Case& c : cases) {
@@ -308,120 +291,50 @@ TEST_F(Hostile, MalformedLateBoundCallsFailWithTheirOwnAnswerAndDoNothing) {
                       static_cast<UINT>(rgvarg.size()), static_cast<UINT>(named.size())};
     if (c.shape == Shape::CountWithoutArguments) params.rgvarg = nullptr;
     if (c.shape == Shape::CountWithoutNames) params.cNamedArgs = 1;
-    VARIANT result;
-    result.vt = VT_I2, result.iVal = 7;
-    EXCEPINFO exception{};
+    VARIANT result = Number(7);
+    duvisto::UniqueExcepInfo exception;
     UINT argError = kNotWritten;
-    const HRESULT hr = dispatch->Invoke(c.dispid, *c.riid, 0, c.flags,
-                                        c.shape == Shape::NoDispParams ? nullptr : &params, &result, &exception,
-                                        &argError);
+    const HRESULT hr = dispatch->Invoke(c.dispid, c.shape == Shape::OtherInterface ? IID_IDispatch : IID_NULL, 0,
+                                        c.flags, c.shape == Shape::NoDispParams ? nullptr : &params, &result,
+                                        exception.reset(), &argError);
     EXPECT_EQ(hr, c.expected) << c.what;
     EXPECT_EQ(argError, c.argError) << c.what;
-    EXPECT_EQ(exception.scode, c.scode) << c.what;
-    for (BSTR owned : {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile}) SysFreeString(owned);
-    if (c.expected == DISP_E_EXCEPTION) {
-      // The method ran and refused: its result, never written, comes back as False.
-      EXPECT_TRUE(result.vt == VT_BOOL && result.boolVal == VARIANT_FALSE) << c.what;
-    } else {
-      EXPECT_TRUE(result.vt == VT_I2 && result.iVal == 7) << c.what << ": the result was written";
-    }
-    EXPECT_TRUE(name.get() == passed[0] && value.get() == passed[1] && help.get() == passed[2] &&
-                text.get() == passed[3])
-        << c.what << ": an output was replaced";
-    EXPECT_EQ(name.str() + value.str() + help.str() + text.str(), L"keptkeptkeptkept") << c.what;
-    EXPECT_TRUE(count == -5 && tags == 99 && flag == kUnset) << c.what;
-    EXPECT_TRUE(holdsObject.vt == VT_DISPATCH && holdsObject.pdispVal == dispatch.Get()) << c.what;
-    EXPECT_EQ(Described(twelve) + L", " + Described(nothing) + L", " + Described(half) + L", " + Described(sevenText),
-              L"Long 12, Empty, Double 0.5, String 7")
+    const bool ran = c.expected == DISP_E_EXCEPTION;
+    EXPECT_EQ(exception.get().scode, ran ? E_POINTER : S_OK) << c.what;
+    // A method that ran and refused never wrote its result, which comes back as False.
+    EXPECT_EQ(Described(result), ran ? L"False" : L"Long 7") << c.what << ": the result";
+    for (size_t i = 0; i < 4; ++i)
+      EXPECT_TRUE(outputs[i].get() == passed[i] && outputs[i].str() == L"kept") << c.what << ": output " << i;
+    EXPECT_TRUE(count == -5 && flag == kUnset) << c.what;
+    EXPECT_EQ(DescribedAll({&twelve, &nothing, &half, &seven, &holdsObject}),
+              L"Long 12, Empty, Double 0.5, String 7, Object")
         << c.what;
-    EXPECT_EQ(sevenText.bstrVal, seven) << c.what;
+    EXPECT_TRUE(seven.bstrVal == sevenText && holdsObject.pdispVal == dispatch.Get()) << c.what;
     ExpectIntact(L"enabled.", c.what);
   }
   // Late binding itself still works.
-  VARIANTARG row[] = {TextRef(help.inout()), TextRef(value.inout()), TextRef(name.inout()), Number(2)};
-  DISPPARAMS rowParams{row, nullptr, 4, 0};
-  ASSERT_EQ(dispatch->Invoke(kGetPublishCommandInfo, IID_NULL, 0, DISPATCH_METHOD, &rowParams, nullptr, nullptr,
-                             nullptr),
-            S_OK);
+  ASSERT_EQ(Call(kGetPublishCommandInfo, {sHelp, sValue, sName, Number(2)}), S_OK);
   EXPECT_EQ(value.str(), L"xbdisable");
 }
 
 // A script passes its variables by reference, as VT_BYREF|VT_VARIANT. A variable the method
-// writes takes the written string or long, whatever it held; one it does not write keeps its
-// type and value.
+// writes takes the written string, whatever it held; one it does not write keeps its type and
+// value. (The script test and the object test go through the catalogue this way.)
 TEST_F(Hostile, ScriptVariablesTakeWhatTheMethodWritesAndKeepTheRest) {
-  struct Row {
-    LONG index;
-    const wchar_t* written;  // sName and sValue; nullptr: neither written
-    const wchar_t* help;     // nullptr: not written
-  };
-  const Row rows[] = {
-      {0, nullptr, nullptr},
-      {-1, nullptr, nullptr},
-      {8, nullptr, nullptr},
-      {1, L"String Enable remote browsing, String xbenable", nullptr},
-      {7, L"String About..., String xbabout", nullptr},
-      {2, L"String Disable remote browsing, String xbdisable", L"String you will still be able to browse locally"},
-  };
-  // sName is passed as a string (the parameter's own type), sValue as the number 12, sHelp as each of these.
-  const struct {
-    const char* what;
-    std::function<void(VARIANT&)> pass;
-  } helps[] = {
-      {"Empty", [](VARIANT& v) { v.vt = VT_EMPTY; }},
-      {"5", [](VARIANT& v) { v.vt = VT_I4, v.lVal = 5; }},
-      {"\"kept\"", [](VARIANT& v) { v.vt = VT_BSTR, v.bstrVal = SysAllocString(L"kept"); }},
-  };
-  for (const Row& row : rows) {
-    for (const auto& passedHelp : helps) {
-      duvisto::UniqueVariant nameOwner, valueOwner, helpOwner;
-      VARIANT& name = *nameOwner.reset();
-      VARIANT& value = *valueOwner.reset();
-      VARIANT& help = *helpOwner.reset();
-      name.vt = VT_BSTR, name.bstrVal = SysAllocString(L"kept");
-      value.vt = VT_I4, value.lVal = 12;
-      passedHelp.pass(help);
-      const std::wstring helpPassed = Described(help);
-      const std::string what = "row " + std::to_string(row.index) + ", sHelp " + passedHelp.what;
-      VARIANTARG rgvarg[] = {VariantRef(&help), VariantRef(&value), VariantRef(&name), Number(row.index)};
-      DISPPARAMS params{rgvarg, nullptr, 4, 0};
-      duvisto::UniqueVariant result;
-      UINT argError = kNotWritten;
-      EXPECT_EQ(dispatch->Invoke(kGetPublishCommandInfo, IID_NULL, 0, DISPATCH_METHOD, &params, result.reset(),
-                                 nullptr, &argError),
-                S_OK)
-          << what;
-      EXPECT_TRUE(result.get().vt == VT_EMPTY && argError == kNotWritten) << what;
-      EXPECT_EQ(Described(name) + L", " + Described(value), row.written ? row.written : L"String kept, Long 12")
-          << what;
-      EXPECT_EQ(Described(help), row.help ? row.help : helpPassed) << what;
-    }
-  }
-
-  // GetPublishInfo writes all three, whatever they held.
-  duvisto::UniqueVariant pluginNameOwner, commandCountOwner, tagCountOwner;
-  VARIANT& pluginName = *pluginNameOwner.reset();
-  VARIANT& commandCount = *commandCountOwner.reset();
-  VARIANT& tagCount = *tagCountOwner.reset();
-  commandCount.vt = VT_BSTR, commandCount.bstrVal = SysAllocString(L"3");
-  tagCount.vt = VT_I4, tagCount.lVal = 12;
-  VARIANTARG publish[] = {VariantRef(&tagCount), VariantRef(&commandCount), VariantRef(&pluginName)};
-  DISPPARAMS publishParams{publish, nullptr, 3, 0};
-  ASSERT_EQ(dispatch->Invoke(kGetPublishInfo, IID_NULL, 0, DISPATCH_METHOD, &publishParams, nullptr, nullptr, nullptr),
-            S_OK);
-  EXPECT_EQ(Described(pluginName) + L", " + Described(commandCount) + L", " + Described(tagCount),
-            L"String Duvisto by morvane12, Long 7, Long 0");
+  // Row 7 writes sName and sValue, not sHelp; all three hold numbers.
+  duvisto::UniqueVariant owners[3];
+  VARIANT &name = Holding(owners[0], Number(1)), &value = Holding(owners[1], Number(2)),
+          &help = Holding(owners[2], Number(5));
+  ASSERT_EQ(Call(kGetPublishCommandInfo, {VariantRef(&help), VariantRef(&value), VariantRef(&name), Number(7)}), S_OK);
+  EXPECT_EQ(DescribedAll({&name, &value, &help}), L"String About..., String xbabout, Long 5");
 
   // sResult holding a number: kept by a text that is no command, replaced by one that writes it.
   for (const auto& [command, expected] : {std::pair{L"/nothing", std::wstring(L"Long 12")},
                                           std::pair{L"/xbchkcontact", L"String " + kStatusRequest}}) {
-    duvisto::UniqueVariant sResultOwner;
-    VARIANT& sResult = *sResultOwner.reset();
-    sResult.vt = VT_I4, sResult.lVal = 12;
     Bstr commandText(command), noArgument(L"");
-    VARIANTARG parse[] = {VariantRef(&sResult), Object(nullptr), Text(noArgument.get()), Text(commandText.get())};
-    DISPPARAMS parseParams{parse, nullptr, 4, 0};
-    EXPECT_EQ(dispatch->Invoke(kParseCommand, IID_NULL, 0, DISPATCH_METHOD, &parseParams, nullptr, nullptr, nullptr),
+    VARIANT& sResult = Holding(owners[0], Number(12));
+    EXPECT_EQ(Call(kParseCommand, {VariantRef(&sResult), Object(nullptr), Text(noArgument.get()),
+                                   Text(commandText.get())}),
               S_OK);
     EXPECT_EQ(Described(sResult), expected);
   }
@@ -429,65 +342,40 @@ TEST_F(Hostile, ScriptVariablesTakeWhatTheMethodWritesAndKeepTheRest) {
 
 TEST_F(Hostile, NamesResolveAndNamedArgumentsBindToTheParametersTheyName) {
   // Unknown names: DISP_E_UNKNOWNNAME, and DISPID_UNKNOWN in the slot of each unknown one.
-  LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"Navigate")};
-  DISPID one = 7;
-  EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, unknown, 1, 0, &one), DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(one, DISPID_UNKNOWN);
   LPOLESTR method[] = {const_cast<LPOLESTR>(L"parsecommand"), const_cast<LPOLESTR>(L"SRESULT"),
                        const_cast<LPOLESTR>(L"sCommand"), const_cast<LPOLESTR>(L"sBogus")};
   DISPID ids[4] = {7, 7, 7, 7};
   EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, method, 4, 0, ids), DISP_E_UNKNOWNNAME);
   EXPECT_TRUE(ids[0] == kParseCommand && ids[1] == 3 && ids[2] == 0 && ids[3] == DISPID_UNKNOWN);
   EXPECT_EQ(dispatch->GetIDsOfNames(IID_IDispatch, method, 1, 0, ids), DISP_E_UNKNOWNINTERFACE);
-  // NULL arrays are refused before anything reads or writes them.
+  // A NULL name array is refused before anything reads it (a NULL DISPID array: see the NULL outputs).
   EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, nullptr, 1, 0, ids), E_INVALIDARG);
-  EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, method, 1, 0, nullptr), E_POINTER);
 
   // Named by the ids GetIDsOfNames gives for the parameters, the rest positional. A wrong
   // binding would make "x" the command and leave sResult alone.
-  Bstr result(L"kept"), command(L"/XBCHKCONTACT"), argument(L"x");
-  VARIANTARG partly[] = {TextRef(result.inout()), Text(command.get()), Object(nullptr), Text(argument.get())};
-  DISPID partlyNamed[] = {ids[1], ids[2]};
-  DISPPARAMS partlyParams{partly, partlyNamed, 4, 2};
-  VARIANT handled;
-  VariantInit(&handled);
-  ASSERT_EQ(dispatch->Invoke(kParseCommand, IID_NULL, 0, DISPATCH_METHOD, &partlyParams, &handled, nullptr, nullptr),
+  Bstr result(L"kept"), again(L"kept"), name(L"kept"), value(L"kept"), help(L"kept"), command(L"/XBCHKCONTACT"),
+      x(L"x"), check(L"check"), contact(L"B");
+  duvisto::UniqueVariant handled, answerOwner;
+  ASSERT_EQ(Call(kParseCommand, {TextRef(result.inout()), Text(command.get()), Object(nullptr), Text(x.get())},
+                 {ids[1], ids[2]}, DISPATCH_METHOD, handled.reset()),
             S_OK);
-  EXPECT_TRUE(handled.vt == VT_BOOL && handled.boolVal == VARIANT_TRUE);
-  EXPECT_EQ(result.str(), kStatusRequest);
-
+  EXPECT_EQ(Described(handled.get()) + L", " + result.str(), L"True, " + kStatusRequest);
   // All four named, shuffled.
-  Bstr name(L"kept"), value(L"kept"), help(L"kept");
-  VARIANTARG shuffled[] = {TextRef(value.inout()), Number(3), TextRef(help.inout()), TextRef(name.inout())};
-  DISPID shuffledNamed[] = {2, 0, 3, 1};
-  DISPPARAMS shuffledParams{shuffled, shuffledNamed, 4, 4};
-  ASSERT_EQ(dispatch->Invoke(kGetPublishCommandInfo, IID_NULL, 0, DISPATCH_METHOD, &shuffledParams, nullptr, nullptr,
-                             nullptr),
+  ASSERT_EQ(Call(kGetPublishCommandInfo,
+                 {TextRef(value.inout()), Number(3), TextRef(help.inout()), TextRef(name.inout())}, {2, 0, 3, 1}),
             S_OK);
   EXPECT_EQ(name.str() + L"|" + value.str() + L"|" + help.str(),
             L"Check my status|xbchkmy|check whether remote browsing is enabled");
-
   // A script's by-reference variable, named.
-  VARIANT answer;
-  answer.vt = VT_I4, answer.lVal = 0;
-  Bstr check(L"check"), contact(L"B"), payload(L"ignored");
-  VARIANTARG byScript[] = {VariantRef(&answer), Text(check.get()), Object(nullptr), Text(contact.get()),
-                           Text(payload.get())};
-  DISPID byScriptNamed[] = {4, 0};
-  DISPPARAMS byScriptParams{byScript, byScriptNamed, 5, 2};
-  ASSERT_EQ(dispatch->Invoke(kReceiveNotify, IID_NULL, 0, DISPATCH_METHOD, &byScriptParams, nullptr, nullptr,
-                             nullptr),
+  VARIANT& answer = Holding(answerOwner, Number(0));
+  ASSERT_EQ(Call(kReceiveNotify, {VariantRef(&answer), Text(check.get()), Object(nullptr), Text(contact.get()),
+                                  Text(x.get())},
+                 {4, 0}),
             S_OK);
-  ASSERT_EQ(answer.vt, VT_BSTR);
-  EXPECT_EQ(std::wstring(answer.bstrVal, SysStringLen(answer.bstrVal)), kStatusAnswer + L"disabled.");
-  VariantClear(&answer);
-
+  EXPECT_EQ(Described(answer), L"String " + kStatusAnswer + L"disabled.");
   // The flags Visual Basic passes for a call whose value it uses.
-  Bstr again(L"kept");
-  VARIANTARG positional[] = {TextRef(again.inout()), Object(nullptr), Text(argument.get()), Text(command.get())};
-  DISPPARAMS positionalParams{positional, nullptr, 4, 0};
-  ASSERT_EQ(dispatch->Invoke(kParseCommand, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &positionalParams,
-                             &handled, nullptr, nullptr),
+  ASSERT_EQ(Call(kParseCommand, {TextRef(again.inout()), Object(nullptr), Text(x.get()), Text(command.get())}, {},
+                 DISPATCH_METHOD | DISPATCH_PROPERTYGET, handled.reset()),
             S_OK);
   EXPECT_EQ(again.str(), kStatusRequest);
   ExpectIntact(L"disabled.", "the named calls");
@@ -503,24 +391,17 @@ TEST_F(Hostile, NullStringsAreEmptyTextAndNullOutputsAreRefused) {
   flag = kUnset;
   EXPECT_EQ(browse->ReceiveNotify(nullptr, nullptr, nullptr, nullptr, kept.inout(), &flag), S_OK);
   EXPECT_TRUE(flag == VARIANT_FALSE && kept.get() == passed);
-  // A NULL in-out string is written like any other.
-  Bstr empty, name, value, helpText;
+  // NULL in-out strings are written like any others.
+  Bstr empty;
   EXPECT_EQ(browse->ParseCommand(Bstr(L"/xbchkcontact").get(), nullptr, nullptr, empty.inout(), &flag), S_OK);
   EXPECT_EQ(empty.str(), kStatusRequest);
-  VARIANT row;
-  EXPECT_EQ(browse->GetPublishCommandInfo(5, name.inout(), value.inout(), helpText.inout(), &row), S_OK);
-  EXPECT_EQ(name.str() + L"|" + value.str() + L"|" + helpText.str(), L"Open browser (local)|xbrowser|URL (address)");
+  EXPECT_EQ(Row(5, nullptr), L"Open browser (local)|xbrowser|URL (address)");
   // A partner's push with a NULL payload is the empty address.
   ASSERT_NO_FATAL_FAILURE(Enable());
-  const Outcome pushed = [&] {
-    Outcome outcome;
-    Bstr toSend(L"kept");
-    outcome.hr =
-        browse->ReceiveNotify(Bstr(L"brows").get(), nullptr, nullptr, nullptr, toSend.inout(), &outcome.handled);
-    outcome.text = toSend.str();
-    return outcome;
-  }();
-  EXPECT_TRUE(pushed.hr == S_OK && pushed.handled == VARIANT_TRUE && pushed.text == L"/xsurfak47 ");
+  Bstr toSend(L"kept");
+  flag = kUnset;
+  EXPECT_EQ(browse->ReceiveNotify(Bstr(L"brows").get(), nullptr, nullptr, nullptr, toSend.inout(), &flag), S_OK);
+  EXPECT_TRUE(flag == VARIANT_TRUE && toSend.str() == L"/xsurfak47 ");
   // Initialize without an e-mail address or a messenger still sets the status back.
   flag = kUnset;
   EXPECT_EQ(browse->Initialize(-1, nullptr, nullptr, &flag), S_OK);
@@ -529,43 +410,38 @@ TEST_F(Hostile, NullStringsAreEmptyTextAndNullOutputsAreRefused) {
 
   // NULL outputs: E_POINTER, nothing written, no box.
   LONG count = -5, tags = 99;
-  VARIANT variant;
-  variant.vt = VT_I2, variant.iVal = 7;
+  VARIANT variant = Number(7);
   ITypeInfo* typeInfo = reinterpret_cast<ITypeInfo*>(1);
   LPOLESTR names[] = {const_cast<LPOLESTR>(L"ParseCommand")};
   Bstr enable(L"/xbenable"), disable(L"/xbdisable"), check(L"check");
+  BSTR* const k = kept.inout();
   flag = kUnset;
   const struct {
     const char* what;
     std::function<HRESULT()> call;
-    HRESULT expected;
+    HRESULT expected = E_POINTER;
   } refused[] = {
-      {"GetPublishInfo without sPluginName", [&] { return browse->GetPublishInfo(nullptr, &count, &tags, &flag); },
-       E_POINTER},
-      {"GetPublishInfo without nCommandCount",
-       [&] { return browse->GetPublishInfo(kept.inout(), nullptr, &tags, &flag); }, E_POINTER},
-      {"GetPublishInfo without its result",
-       [&] { return browse->GetPublishInfo(kept.inout(), &count, &tags, nullptr); }, E_POINTER},
+      {"GetPublishInfo without sPluginName", [&] { return browse->GetPublishInfo(nullptr, &count, &tags, &flag); }},
+      {"GetPublishInfo without nCommandCount", [&] { return browse->GetPublishInfo(k, nullptr, &tags, &flag); }},
+      {"GetPublishInfo without its result", [&] { return browse->GetPublishInfo(k, &count, &tags, nullptr); }},
       {"GetPublishCommandInfo without sName",
-       [&] { return browse->GetPublishCommandInfo(3, nullptr, kept.inout(), kept.inout(), &variant); }, E_POINTER},
+       [&] { return browse->GetPublishCommandInfo(3, nullptr, k, k, &variant); }},
       {"GetPublishCommandInfo without sHelp, for a row that writes none",
-       [&] { return browse->GetPublishCommandInfo(1, kept.inout(), kept.inout(), nullptr, &variant); }, E_POINTER},
+       [&] { return browse->GetPublishCommandInfo(1, k, k, nullptr, &variant); }},
       {"GetPublishCommandInfo without its result",
-       [&] { return browse->GetPublishCommandInfo(3, kept.inout(), kept.inout(), kept.inout(), nullptr); },
-       E_POINTER},
+       [&] { return browse->GetPublishCommandInfo(3, k, k, k, nullptr); }},
       {"ReceiveNotify without its result",
-       [&] { return browse->ReceiveNotify(check.get(), nullptr, nullptr, nullptr, kept.inout(), nullptr); },
-       E_POINTER},
+       [&] { return browse->ReceiveNotify(check.get(), nullptr, nullptr, nullptr, k, nullptr); }},
       {"/xbenable without sResult",
-       [&] { return browse->ParseCommand(enable.get(), nullptr, nullptr, nullptr, &flag); }, E_POINTER},
+       [&] { return browse->ParseCommand(enable.get(), nullptr, nullptr, nullptr, &flag); }},
       {"/xbdisable without its result",
-       [&] { return browse->ParseCommand(disable.get(), nullptr, nullptr, kept.inout(), nullptr); }, E_POINTER},
-      {"GetTypeInfoCount", [&] { return browse->GetTypeInfoCount(nullptr); }, E_POINTER},
-      {"GetTypeInfo", [&] { return browse->GetTypeInfo(0, 0, nullptr); }, E_POINTER},
+       [&] { return browse->ParseCommand(disable.get(), nullptr, nullptr, k, nullptr); }},
+      {"GetTypeInfoCount", [&] { return browse->GetTypeInfoCount(nullptr); }},
+      {"GetTypeInfo", [&] { return browse->GetTypeInfo(0, 0, nullptr); }},
       {"GetTypeInfo of index 1", [&] { return browse->GetTypeInfo(1, 0, &typeInfo); }, DISP_E_BADINDEX},
-      {"QueryInterface", [&] { return browse->QueryInterface(IID_IDispatch, nullptr); }, E_POINTER},
+      {"QueryInterface", [&] { return browse->QueryInterface(IID_IDispatch, nullptr); }},
       {"GetIDsOfNames without its DISPID array",
-       [&] { return browse->GetIDsOfNames(IID_NULL, names, 1, 0, nullptr); }, E_POINTER},
+       [&] { return browse->GetIDsOfNames(IID_NULL, names, 1, 0, nullptr); }},
   };
   // A box would block the call: the robot closes whatever shows, and the test fails.
   const auto driven = robot::RunDriven(
@@ -575,196 +451,126 @@ TEST_F(Hostile, NullStringsAreEmptyTextAndNullOutputsAreRefused) {
       [](DWORD) {}, 5s);
   EXPECT_TRUE(driven.callReturnedInTime) << "a refused call showed a box";
   EXPECT_TRUE(kept.get() == passed && kept.str() == L"kept" && count == -5 && tags == 99 && flag == kUnset);
-  EXPECT_TRUE(variant.vt == VT_I2 && variant.iVal == 7);
+  EXPECT_EQ(Described(variant), L"Long 7");
   EXPECT_EQ(typeInfo, nullptr) << "GetTypeInfo of a wrong index hands out nothing";
   ExpectIntact(L"disabled.", "the refused calls");
 }
 
-TEST_F(Hostile, SixteenMebicharacterTextsArriveWholeEitherWay) {
-  ASSERT_NO_FATAL_FAILURE(Enable());
-  const std::wstring scheme = L"http://www.example.com/";
-  const std::wstring address = scheme + std::wstring(kSixteenMi - scheme.size(), L'a');
-  const Outcome push = Push(browse.Get(), address, nullptr, 60s);
-  EXPECT_TRUE(push.hr == S_OK && push.handled == VARIANT_TRUE);
-  EXPECT_EQ(push.text.size(), 6 + kSixteenMi);
-  EXPECT_TRUE(push.text == L"\tbrows" + address) << "the notification is not the address exactly";
-  EXPECT_EQ(Notify(browse.Get(), L"brows", address).handled, VARIANT_FALSE) << "the own echo is swallowed";
-
-  const std::wstring pushed = L"www.example.com/" + std::wstring(kSixteenMi, L'a');
-  const Outcome accepted = Notify(browse.Get(), L"brows", pushed);
-  EXPECT_TRUE(accepted.hr == S_OK && accepted.handled == VARIANT_TRUE);
-  EXPECT_EQ(accepted.text.size(), 11 + pushed.size());
-  EXPECT_TRUE(accepted.text == L"/xsurfak47 " + pushed) << "the open request is not the address exactly";
-
-  // Texts that are not the plug-in's are left alone, however long.
-  const std::wstring huge(kSixteenMi, L'x');
-  const Outcome notCommand = Parse(browse.Get(), huge, huge);
-  EXPECT_TRUE(notCommand.hr == S_OK && notCommand.handled == VARIANT_FALSE && notCommand.text == L"kept");
-  const Outcome notCode = Notify(browse.Get(), huge, huge);
-  EXPECT_TRUE(notCode.hr == S_OK && notCode.handled == VARIANT_FALSE && notCode.text == L"kept");
-  ExpectIntact(L"enabled.", "the huge texts");
-}
-
-TEST_F(Hostile, NulAndLoneSurrogatesPassThroughAndANulInAPartnersAddressIsRefused) {
+// Addresses arrive code unit for code unit, whatever their length and content, except that a
+// partner's push with a control character (NUL is one, a lone surrogate is not) is consumed.
+TEST_F(Hostile, HugeAndOddTextsArriveWholeAndANulInAPartnersAddressIsRefused) {
   constexpr wchar_t kNul = L'\0', kHigh = 0xD800, kLow = 0xDC00;
   ASSERT_NO_FATAL_FAILURE(Enable());
-  // Our own push: the notification carries the address code unit for code unit.
-  std::wstring odd = L"www.example.com/a";
+  const std::wstring scheme = L"http://www.example.com/", site = L"www.example.com/";
+  std::wstring odd = site + L"a";
   for (wchar_t c : {kNul, L'b', kHigh, L'c', kLow, kLow, kHigh, L'd', kHigh}) odd += c;
-  const Outcome push = Push(browse.Get(), odd);
-  EXPECT_TRUE(push.hr == S_OK && push.handled == VARIANT_TRUE);
-  EXPECT_EQ(push.text, L"\tbrows" + odd);
-  EXPECT_EQ(Notify(browse.Get(), L"brows", odd).handled, VARIANT_FALSE) << "the own echo is swallowed";
-
-  // A partner's push: lone surrogates are not control characters, so a safe address with them
-  // is opened as it came; a NUL anywhere is one, and the push is consumed.
-  const std::wstring site = L"www.example.com/";
-  const std::wstring acceptedPushes[] = {site + kHigh, site + kLow + L"x",
-                                         L"http://www.exa" + std::wstring(1, kHigh) + L"mple.com/",
-                                         std::wstring{kLow, kHigh}};
-  for (const std::wstring& address : acceptedPushes) {
-    const Outcome accepted = Notify(browse.Get(), L"brows", address);
-    EXPECT_TRUE(accepted.hr == S_OK && accepted.handled == VARIANT_TRUE && accepted.text == L"/xsurfak47 " + address)
-        << "accepted push " << address.size() << " units long";
+  // Our own push: the notification is the address, and its echo is swallowed.
+  for (const std::wstring& address : {scheme + std::wstring(kSixteenMi - scheme.size(), L'a'), odd}) {
+    const Outcome push = Push(browse.Get(), address, nullptr, 60s);
+    EXPECT_EQ(push.text.size(), 6 + address.size());
+    EXPECT_TRUE(Answered(push, VARIANT_TRUE, L"\tbrows" + address)) << "not the address exactly";
+    EXPECT_EQ(Notify(browse.Get(), L"brows", address).handled, VARIANT_FALSE) << "the own echo is swallowed";
   }
-  const std::wstring refusedPushes[] = {site + kNul, kNul + site, site + kHigh + kNul + L"x"};
-  for (const std::wstring& address : refusedPushes)
-    EXPECT_TRUE(IsKept(Notify(browse.Get(), L"brows", address))) << "refused push " << address.size() << " units long";
-  ExpectIntact(L"enabled.", "the odd texts");
+  // A partner's push.
+  for (const std::wstring& address : {site + std::wstring(kSixteenMi, L'a'), site + kHigh, site + kLow + L"x",
+                                      L"http://www.exa" + std::wstring(1, kHigh) + L"mple.com/",
+                                      std::wstring{kLow, kHigh}}) {
+    const Outcome accepted = Notify(browse.Get(), L"brows", address);
+    EXPECT_EQ(accepted.text.size(), 11 + address.size());
+    EXPECT_TRUE(Answered(accepted, VARIANT_TRUE, L"/xsurfak47 " + address)) << "not the address exactly";
+  }
+  for (const std::wstring& address : {site + kNul, kNul + site, site + kHigh + kNul + L"x"})
+    EXPECT_EQ(Shown(Notify(browse.Get(), L"brows", address)), L"handled: kept") << address.size() << " units";
+  // Texts that are not the plug-in's are left alone, however long.
+  const std::wstring huge(kSixteenMi, L'x');
+  EXPECT_TRUE(Answered(Parse(browse.Get(), huge, huge), VARIANT_FALSE, L"kept"));
+  EXPECT_TRUE(Answered(Notify(browse.Get(), huge, huge), VARIANT_FALSE, L"kept"));
+  ExpectIntact(L"enabled.", "the huge and odd texts");
 }
 
 TEST_F(Hostile, CallsFromInsideTheBrowserWindowWorkOnTheSameState) {
   ASSERT_NO_FATAL_FAILURE(Enable());
-  std::wstring row, statusOnOpen, statusAfterDisable;
-  HRESULT rowHr = E_UNEXPECTED, uninitializeHr = E_UNEXPECTED;
-  VARIANT uninitialized;
-  uninitialized.vt = VT_I2;
-  Outcome echo, disable, refusedPush;
-  std::optional<robot::MessageBoxInfo> disableBox, refusedBox;
-  size_t windowsAtEnd = 0;
-  bool ranInside = false;
-  const Outcome push = Push(browse.Get(), L"www.example.com/outer", [&](DWORD uiThread, HWND) {
-    ranInside = OnUiThread([&] {
-      Bstr name(L"kept"), value(L"kept"), help(L"kept");
-      VARIANT result;
-      rowHr = browse->GetPublishCommandInfo(6, name.inout(), value.inout(), help.inout(), &result);
-      row = name.str() + L"|" + value.str() + L"|" + help.str();
-      uninitializeHr = browse->Uninitialize(&uninitialized);
-      statusOnOpen = Status();
-      echo = Notify(browse.Get(), L"brows", L"www.example.com/outer");
-    });
-    disableBox = OnUiThreadWithBox(uiThread, [&] { disable = Parse(browse.Get(), L"/xbdisable"); });
-    ranInside = ranInside && OnUiThread([&] { statusAfterDisable = Status(); });
-    refusedBox = OnUiThreadWithBox(
-        uiThread, [&] { refusedPush = Parse(browse.Get(), L"/xnewurl", L"www.example.com/inner"); });
-    windowsAtEnd = robot::TopLevelWindows(robot::Owner::Thread(uiThread)).size();
+  std::vector<std::wstring> seen;  // what the calls from inside the window gave, in order
+  const Outcome push = Push(browse.Get(), L"www.example.com/outer", [&](DWORD uiThread) {
+    EXPECT_TRUE(OnUiThread([&] {
+      seen = {Row(6), Uninitialized(browse.Get()) ? L"uninitialized" : L"Uninitialize failed", Status(),
+              Shown(Notify(browse.Get(), L"brows", L"www.example.com/outer"))};
+    }));
+    seen.push_back(CommandWithBox(uiThread, L"/xbdisable"));
+    EXPECT_TRUE(OnUiThread([&] { seen.push_back(Status()); }));
+    seen.push_back(CommandWithBox(uiThread, L"/xnewurl", L"www.example.com/inner"));
+    seen.push_back(std::to_wstring(robot::TopLevelWindows(robot::Owner::Thread(uiThread)).size()) + L" window");
   });
-  ASSERT_TRUE(ranInside);
-  EXPECT_TRUE(push.hr == S_OK && push.handled == VARIANT_TRUE && push.text == L"\tbrowswww.example.com/outer");
-  EXPECT_TRUE(rowHr == S_OK && row == L"Open browser/change URL (local and remote)|xnewurl|URL (address)");
-  EXPECT_TRUE(uninitializeHr == S_OK && uninitialized.vt == VT_EMPTY);
-  EXPECT_EQ(statusOnOpen, L"enabled.") << "Uninitialize changes nothing";
-  EXPECT_TRUE(echo.hr == S_OK && echo.handled == VARIANT_FALSE && echo.text == L"kept") << "the own echo";
-  ASSERT_TRUE(disableBox && refusedBox);
-  EXPECT_EQ(disableBox->text, L"You have disabled your remote browsing.");
-  EXPECT_TRUE(IsKept(disable));
-  EXPECT_EQ(statusAfterDisable, L"disabled.");
-  EXPECT_EQ(refusedBox->text, kRefusedPush);
-  EXPECT_TRUE(IsKept(refusedPush));
-  EXPECT_EQ(windowsAtEnd, 1u) << "the refused push opened nothing";
+  EXPECT_EQ(seen, (std::vector<std::wstring>{
+                      L"Open browser/change URL (local and remote)|xnewurl|URL (address)", L"uninitialized",
+                      L"enabled.",           // Uninitialize changes nothing
+                      L"not handled: kept",  // the own echo
+                      L"box " + kDisabledBox + L", handled: kept", L"disabled.",
+                      L"box Your remote browsing is disabled. Enable remote browsing (/xbenable) and try again., "
+                      L"handled: kept",
+                      L"1 window"}));  // the refused push opened nothing
+  EXPECT_EQ(Shown(push), L"handled: \tbrowswww.example.com/outer");
   // The marker went with the echo inside, so this is the partner's push, and it meets the status
   // set inside the window.
-  EXPECT_TRUE(IsKept(Notify(browse.Get(), L"brows", L"www.example.org/")));
+  EXPECT_EQ(Shown(Notify(browse.Get(), L"brows", L"www.example.org/")), L"handled: kept");
   ExpectIntact(L"disabled.", "the calls from inside the window");
 }
 
 TEST_F(Hostile, CallsFromInsideABoxAndANestedBoxWriteTheirStatusesInClosingOrder) {
-  std::wstring statusWhileOuter, statusBetween, row;
-  HRESULT uninitializeHr = E_UNEXPECTED;
-  VARIANT uninitialized;
-  uninitialized.vt = VT_I2;
-  Outcome outer, inner;
-  std::optional<robot::MessageBoxInfo> outerBox, innerBox;
-  bool ranInside = false;
-  const auto driven = robot::RunDriven([&] { outer = Parse(browse.Get(), L"/xbdisable"); },
-                                       [&](DWORD uiThread) {
-                                         outerBox = robot::WaitForMessageBox(robot::Owner::Thread(uiThread));
-                                         if (!outerBox) return;
-                                         ranInside = OnUiThread([&] {
-                                           uninitializeHr = browse->Uninitialize(&uninitialized);
-                                           Bstr name(L"kept"), value(L"kept"), help(L"kept");
-                                           VARIANT result;
-                                           browse->GetPublishCommandInfo(7, name.inout(), value.inout(),
-                                                                         help.inout(), &result);
-                                           row = name.str() + L"|" + value.str() + L"|" + help.str();
-                                           statusWhileOuter = Status();
-                                         });
-                                         innerBox = OnUiThreadWithBox(
-                                             uiThread, [&] { inner = Parse(browse.Get(), L"/xbenable"); },
-                                             outerBox->hwnd);
-                                         ranInside = ranInside && OnUiThread([&] { statusBetween = Status(); });
-                                         robot::PressButton(outerBox->hwnd, IDOK);
-                                       });
-  ASSERT_TRUE(driven.callReturnedInTime && ranInside && outerBox && innerBox);
-  EXPECT_EQ(outerBox->text, L"You have disabled your remote browsing.");
-  EXPECT_EQ(innerBox->text, L"You have enabled your remote browsing.");
-  EXPECT_TRUE(IsKept(outer) && IsKept(inner));
-  EXPECT_TRUE(uninitializeHr == S_OK && uninitialized.vt == VT_EMPTY);
-  EXPECT_EQ(row, L"About...|xbabout|kept");
-  EXPECT_EQ(statusWhileOuter, L"disabled.") << "Initialize's status, until a box is closed";
-  EXPECT_EQ(statusBetween, L"enabled.") << "the inner box closed first";
+  std::vector<std::wstring> seen;  // what the calls from inside the outer box gave, in order
+  Outcome outer;
+  const auto outerBox = WithBox([&] { outer = Parse(browse.Get(), L"/xbdisable"); },
+                                [&](DWORD uiThread, const robot::MessageBoxInfo& box) {
+                                  EXPECT_TRUE(OnUiThread([&] {
+                                    seen = {Uninitialized(browse.Get()) ? L"uninitialized" : L"Uninitialize failed",
+                                            Row(7), Status()};
+                                  }));
+                                  seen.push_back(CommandWithBox(uiThread, L"/xbenable", L"", box.hwnd));
+                                  EXPECT_TRUE(OnUiThread([&] { seen.push_back(Status()); }));
+                                });
+  ASSERT_TRUE(outerBox);
+  EXPECT_EQ(outerBox->text + L", " + Shown(outer), kDisabledBox + L", handled: kept");
+  EXPECT_EQ(seen, (std::vector<std::wstring>{L"uninitialized", L"About...|xbabout|kept",
+                                             L"disabled.",  // Initialize's status, until a box is closed
+                                             L"box You have enabled your remote browsing., handled: kept",
+                                             L"enabled."}));  // the inner box closed first
   ExpectIntact(L"disabled.", "the nested boxes: the outer box closed last");
 }
 
-TEST_F(Hostile, HostUninitializesAndReleasesItsLastReferenceFromInsideTheBrowserWindow) {
-  ASSERT_NO_FATAL_FAILURE(Enable());
-  _Browse* const object = browse.Get();
-  HRESULT uninitializeHr = E_UNEXPECTED;
-  VARIANT uninitialized;
-  uninitialized.vt = VT_I2;
-  bool released = false;
-  const Outcome push = Push(object, L"www.example.com/last", [&](DWORD, HWND) {
-    released = OnUiThread([&] {
-      uninitializeHr = object->Uninitialize(&uninitialized);
-      dispatch.Reset();
-      browse.Reset();  // the host's last reference
-    });
-  });
-  ASSERT_TRUE(released);
-  EXPECT_TRUE(uninitializeHr == S_OK && uninitialized.vt == VT_EMPTY);
-  EXPECT_TRUE(push.hr == S_OK && push.handled == VARIANT_TRUE && push.text == L"\tbrowswww.example.com/last");
-  // The plug-in goes on serving new objects.
-  ASSERT_HRESULT_SUCCEEDED(CreateByProgId(browse));
-  VARIANT_BOOL ready = kUnset;
-  ASSERT_HRESULT_SUCCEEDED(browse->Initialize(2053, nullptr, nullptr, &ready));
-  ExpectIntact(L"disabled.", "the last release inside the window");
-}
-
-TEST_F(Hostile, AnObjectReleasedFromInsideItsOwnBoxLivesUntilItsCallEnds) {
-  // The host lets go of its last reference while "/xbenable" waits in its box: the object, and
-  // with it the DLL, must stay until the call has set the status and returned.
+// The host uninitializes and lets go of its last reference from inside the plug-in's box or
+// window: the object, and with it the DLL, stays until the call has ended, and the plug-in goes
+// on serving new objects.
+TEST_F(Hostile, AnObjectReleasedFromInsideItsOwnBoxOrWindowLivesUntilItsCallEnds) {
   const auto canUnloadNow = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
       GetProcAddress(GetModuleHandleW(L"Duvisto.dll"), "DllCanUnloadNow"));
   ASSERT_NE(canUnloadNow, nullptr);
-  _Browse* const object = browse.Get();
-  HRESULT whileInBox = E_UNEXPECTED;
-  bool released = false;
-  Outcome outcome;
-  const auto driven = robot::RunDriven([&] { outcome = Parse(object, L"/xbenable"); },
-                                       [&](DWORD uiThread) {
-                                         const auto box = robot::WaitForMessageBox(robot::Owner::Thread(uiThread));
-                                         if (!box) return;
-                                         released = OnUiThread([&] {
-                                           dispatch.Reset();
-                                           browse.Reset();  // the host's last reference
-                                           whileInBox = canUnloadNow();
-                                         });
-                                         robot::PressButton(box->hwnd, IDOK);
-                                       });
-  ASSERT_TRUE(driven.callReturnedInTime && released);
-  EXPECT_EQ(whileInBox, S_FALSE) << "the object went in the middle of its own call";
-  EXPECT_TRUE(outcome.hr == S_OK && outcome.handled == VARIANT_TRUE);
-  EXPECT_EQ(canUnloadNow(), S_OK) << "the object goes once its call has ended";
+  for (const bool inWindow : {false, true}) {
+    const char* const where = inWindow ? "the window" : "the box";
+    if (inWindow) {
+      ASSERT_NO_FATAL_FAILURE(Enable());
+    }
+    _Browse* const object = browse.Get();
+    HRESULT whileInside = E_UNEXPECTED;
+    bool uninitialized = false, released = false;
+    const auto release = [&] {
+      released = OnUiThread([&] {
+        uninitialized = Uninitialized(object);
+        dispatch.Reset(), browse.Reset(), whileInside = canUnloadNow();
+      });
+    };
+    Outcome outcome;
+    if (inWindow)
+      outcome = Push(object, L"www.example.com/last", [&](DWORD) { release(); });
+    else
+      EXPECT_TRUE(WithBox([&] { outcome = Parse(object, L"/xbenable"); },
+                          [&](DWORD, const robot::MessageBoxInfo&) { release(); }));
+    ASSERT_TRUE(released && uninitialized) << where;
+    EXPECT_EQ(whileInside, S_FALSE) << where << ": the object went in the middle of its own call";
+    EXPECT_EQ(Shown(outcome), inWindow ? L"handled: \tbrowswww.example.com/last" : L"handled: kept") << where;
+    EXPECT_EQ(canUnloadNow(), S_OK) << where << ": the object goes once its call has ended";
+    ASSERT_NO_FATAL_FAILURE(Create());
+    ExpectIntact(L"disabled.", where);
+  }
 }
 
 }  // namespace

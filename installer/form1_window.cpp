@@ -37,10 +37,9 @@ struct TwipsScale {
   int dpiX = 96;
   int dpiY = 96;
   TwipsScale() {
-    if (HDC screen = GetDC(nullptr)) {
-      dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-      dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-      ReleaseDC(nullptr, screen);
+    if (const duvisto::UniqueScreenDc screen{GetDC(nullptr)}) {
+      dpiX = GetDeviceCaps(screen.get(), LOGPIXELSX);
+      dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
     }
   }
   int X(int twips) const { return MulDiv(twips, dpiX, 1440); }

@@ -95,9 +95,7 @@ HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* className, const wch
 
 UniqueFont CreateAddressFont() {
   LOGFONTW font{};
-  HDC screen = GetDC(nullptr);
-  font.lfHeight = -MulDiv(layout::kAddressFontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+  font.lfHeight = -MulDiv(layout::kAddressFontPoints, ScreenDpi(LOGPIXELSY), 72);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = ANSI_CHARSET;
   lstrcpynW(font.lfFaceName, layout::kAddressFontFace, LF_FACESIZE);

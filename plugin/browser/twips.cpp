@@ -1,18 +1,15 @@
 #include "twips.h"
 
+#include "unique_any.h"
+
 namespace duvisto {
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
 
-int ScreenDpi(int axis) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, axis);
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
 }  // namespace
+
+int ScreenDpi(int axis) { return GetDeviceCaps(UniqueScreenDc(GetDC(nullptr)).get(), axis); }
 
 int TwipsToPixelsX(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSX), kTwipsPerInch); }
 int TwipsToPixelsY(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSY), kTwipsPerInch); }

@@ -5,6 +5,8 @@
 
 namespace duvisto {
 
+// The display's dots per inch along LOGPIXELSX or LOGPIXELSY.
+int ScreenDpi(int axis);
 int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
 

@@ -12,6 +12,9 @@ namespace installer {
 
 using duvisto::UniqueFont;
 
+// The title of every box the installer shows, but the install confirmation.
+inline constexpr wchar_t kBoxTitle[] = L"Plugin Installer/uninstaller";
+
 class Form1 {
  public:
   Form1() = default;
@@ -24,12 +27,17 @@ class Form1 {
   HWND Window() const { return hwnd_; }
   // Zero unless the program was ended by a failure report.
   int ExitCode() const { return exitCode_; }
+  // installer.exe /uninstall: the removal without the window, its boxes owned by no window.
+  // Returns the program's exit code.
+  int RunUninstall();
 
   void Form_Load();
   void cmdYes_Click();
   void cmdNo_Click();
   // Host detection: returns with the four host values filled, or ends the program.
   void Initz();
+  // Removes what an installation left: registration, list entry, plug-in, uninstall record.
+  void Uninstall();
 
   // Registry routines in the scripting shell's path form. Every failure is silent: a value that
   // is missing, unreadable or not a single text reads as the empty text, and a write or a delete
@@ -37,6 +45,9 @@ class Form1 {
   std::wstring ReadKey(const std::wstring& Value) const;
   void CreateKey(const std::wstring& Folder, const std::wstring& Value) const;
   void DeleteKey(const std::wstring& Value) const;
+  // Whether the value (or, for a path ending in a backslash, the key) is there: how the removal
+  // checks that a silent DeleteKey took effect.
+  bool EntryExists(const std::wstring& Path) const;
 
  private:
   // Ending the program unwinds the click to the window procedure, which closes the window and
@@ -48,6 +59,9 @@ class Form1 {
   [[noreturn]] void EndWithFailure(const std::wstring& report);
   int Box(const std::wstring& text, const std::wstring& title, UINT flags) const;
   std::wstring ReadHostValue(const wchar_t* name, const wchar_t* missing);
+  void LoadConstants();
+  void RecordForRemoval(const std::wstring& installedPlugin);
+  void StartResetProgramIfFound();
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,7 +6,6 @@
 namespace installer {
 namespace {
 
-constexpr wchar_t kTitle[] = L"Plugin Installer/uninstaller";
 constexpr wchar_t kNotInstalled[] = L"Messenger Plus! isn't installed!";
 constexpr wchar_t kUntestedBuild[] =
     L"I didn't test this program on this version are you sure you wan't to continue?";
@@ -23,7 +22,7 @@ std::wstring HostValue(const wchar_t* name) { return kHostKeyPath + std::wstring
 std::wstring Form1::ReadHostValue(const wchar_t* name, const wchar_t* missing) {
   std::wstring text = ReadKey(HostValue(name));
   if (text.empty()) {
-    Box(missing, kTitle, MB_OK | MB_ICONHAND);
+    Box(missing, kBoxTitle, MB_OK | MB_ICONHAND);
     EndProgram();
   }
   return text;
@@ -38,7 +37,7 @@ void Form1::Initz() {
                    L"\" of Messenger Plus! is not a number. Nothing has been installed.");
   }
   if (!IsTestedBuild(*build)) {
-    nBuildAnswer = Box(kUntestedBuild, kTitle, MB_YESNO | MB_ICONINFORMATION);
+    nBuildAnswer = Box(kUntestedBuild, kBoxTitle, MB_YESNO | MB_ICONINFORMATION);
     if (nBuildAnswer != IDYES) EndProgram();
   }
   sPluginDir = ReadHostValue(L"PluginDir", kNoPluginDir);

@@ -1,24 +1,17 @@
 // The installation steps behind Yes, in their fixed order: confirm, detect the host, start the
-// reset program, pause, copy the plug-in, announce it to the host, have it registered.
+// reset program, pause, copy the plug-in, announce it to the host, have it registered, and record
+// the installation for removal.
 #include "form1.h"
 #include "host_registry.h"
 #include "install_paths.h"
 #include "process_start.h"
 #include "system_queries.h"
+#include "uninstall_entry.h"
 
 namespace installer {
-namespace {
-
-constexpr wchar_t kFailureTitle[] = L"Plugin Installer/uninstaller";
-
-std::wstring FailureReport(const std::wstring& what, const std::wstring& path, DWORD errorCode) {
-  return what + L"\n" + path + L"\n\n" + SystemReason(errorCode);
-}
-
-}  // namespace
 
 void Form1::EndWithFailure(const std::wstring& report) {
-  Box(report, kFailureTitle, MB_OK | MB_ICONHAND);
+  Box(report, kBoxTitle, MB_OK | MB_ICONHAND);
   EndProgram(1);
 }
 
@@ -57,6 +50,25 @@ void Form1::cmdYes_Click() {
   const std::wstring registrationTool = JoinPath(SystemFolder(), L"regsvr32.exe");
   if (const DWORD error = StartMinimised(registrationTool, RegistrationCommandLine(target))) {
     EndWithFailure(FailureReport(L"The registration tool could not be started:", registrationTool, error));
+  }
+
+  // 8. What Programs and Features needs to remove the plug-in again.
+  RecordForRemoval(target);
+}
+
+// A copy of this program beside the plug-in, and the entry that Programs and Features lists and
+// starts it from with /uninstall. Written again by each installation, so it is never stale.
+void Form1::RecordForRemoval(const std::wstring& installedPlugin) {
+  const std::wstring self = RunningProgramPath();
+  const std::wstring uninstaller = JoinPath(sPluginDir, kUninstallerFile);
+  if (!CopyFileW(self.c_str(), uninstaller.c_str(), FALSE)) {
+    const DWORD error = GetLastError();
+    EndWithFailure(FailureReport(L"The uninstaller could not be copied:", self + L"\nto\n" + uninstaller, error));
+  }
+  const UninstallEntry entry{sPluginDir, uninstaller, FileSizeKb(installedPlugin) + FileSizeKb(uninstaller)};
+  if (const DWORD error = WriteUninstallEntry(entry)) {
+    EndWithFailure(FailureReport(L"The entry in Programs and Features could not be written:",
+                                 std::wstring(L"HKEY_LOCAL_MACHINE\\") + kUninstallKey, error));
   }
 }
 

@@ -125,4 +125,13 @@ void Form1::DeleteKey(const std::wstring& Value) const {
   if (key) RegDeleteValueW(key.get(), path->valueName.c_str());
 }
 
+bool Form1::EntryExists(const std::wstring& Path) const {
+  const auto path = ParseRegistryPath(Path);
+  if (!path) return false;
+  const UniqueRegistryKey key = OpenKey(*path, KEY_QUERY_VALUE);
+  if (!key) return false;
+  return path->namesKey || RegQueryValueExW(key.get(), path->valueName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                               ERROR_SUCCESS;
+}
+
 }  // namespace installer

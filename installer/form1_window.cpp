@@ -113,6 +113,10 @@ void Form1::Form_Load() {
   SetWindowTextW(lblTitle, L"Do you want to install the Duvisto plug-in?");
   SetWindowTextW(cmdYes, L"Yes");
   SetWindowTextW(cmdNo, L"No");
+  LoadConstants();
+}
+
+void Form1::LoadConstants() {
   sConfirmText = L"Are you sure you want to install this plugin?";
   sResetExe = L"msgplusreset.exe";
   sDllFile = L"Duvisto.dll";

@@ -1,5 +1,7 @@
 #include "install_paths.h"
 
+#include "command_line.h"
+
 namespace installer {
 
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view fileName) {
@@ -23,6 +25,10 @@ std::wstring CommandLineOfProgram(std::wstring_view programPath) {
 
 std::wstring RegistrationCommandLine(std::wstring_view pluginPath) {
   return L"regsvr32 \"" + std::wstring(pluginPath) + L"\"";
+}
+
+std::wstring UninstallCommandLine(std::wstring_view uninstallerPath) {
+  return CommandLineOfProgram(uninstallerPath) + L" " + kUninstallSwitch;
 }
 
 }  // namespace installer

@@ -20,4 +20,8 @@ std::wstring CommandLineOfProgram(std::wstring_view programPath);
 // regsvr32, one blank, the plug-in's path in quotation marks. No switch: the tool reports its result itself.
 std::wstring RegistrationCommandLine(std::wstring_view pluginPath);
 
+// The uninstaller's path in quotation marks, then the switch that makes it remove the plug-in:
+// what Programs and Features runs.
+std::wstring UninstallCommandLine(std::wstring_view uninstallerPath);
+
 }  // namespace installer

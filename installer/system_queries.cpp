@@ -18,6 +18,10 @@ std::wstring SystemReason(DWORD errorCode) {
   return reason;
 }
 
+std::wstring FailureReport(const std::wstring& what, const std::wstring& path, DWORD errorCode) {
+  return what + L"\n" + path + L"\n\n" + SystemReason(errorCode);
+}
+
 std::wstring RunningProgramPath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

@@ -9,6 +9,8 @@ namespace installer {
 
 // The system's own words for an error code, without the closing line break.
 std::wstring SystemReason(DWORD errorCode);
+// What failed, the path it concerned and the system's reason, as the installer's failure boxes say it.
+std::wstring FailureReport(const std::wstring& what, const std::wstring& path, DWORD errorCode);
 
 // The full path of the running program and the system folder, as the system reports them.
 std::wstring RunningProgramPath();

@@ -1,5 +1,4 @@
-// Running a program beside the test program with a bounded wait and its output caught, and
-// registry keys replaced for one test and put back afterwards.
+// The folder of the test program, and registry keys replaced for one test and put back afterwards.
 #pragma once
 
 #include <windows.h>
@@ -11,12 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "program_run.h"
 #include "unique_any.h"
 
 namespace e2e {
 
-using duvisto::UniqueFile;
-using duvisto::UniqueHandle;
 using UniqueKey = duvisto::UniqueRegistryKey;
 
 inline std::wstring BesideTestProgram(const wchar_t* fileName) {
@@ -26,46 +24,8 @@ inline std::wstring BesideTestProgram(const wchar_t* fileName) {
   return path.substr(0, path.find_last_of(L"\\/") + 1) + fileName;
 }
 
-struct ProgramRun {
-  int exitCode = -1;  // -1: it did not start, or did not end in time and was stopped
-  std::vector<std::string> lines;  // standard output and error, UTF-8
-};
-
-inline ProgramRun RunProgram(std::wstring commandLine) {
-  wchar_t folder[MAX_PATH], outputPath[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  GetTempFileNameW(folder, L"e2e", 0, outputPath);
-  ProgramRun run;
-  {
-    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    UniqueFile output(CreateFileW(outputPath, GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS, 0, nullptr));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = startup.hStdError = output.get();
-    PROCESS_INFORMATION process{};
-    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                        &startup, &process);
-    if (!started) return run;
-    UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    DWORD code = 0;
-    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code)) {
-      run.exitCode = static_cast<int>(code);
-    } else {
-      TerminateProcess(process.hProcess, 99);
-      WaitForSingleObject(process.hProcess, 5000);
-    }
-  }
-  {
-    std::ifstream output{std::filesystem::path(outputPath)};
-    for (std::string line; std::getline(output, line); run.lines.push_back(line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-    }
-  }
-  DeleteFileW(outputPath);
-  return run;
-}
+using test_support::ProgramRun;
+using test_support::RunProgram;
 
 inline UniqueKey CreateKey(HKEY root, const std::wstring& path) {
   HKEY key = nullptr;

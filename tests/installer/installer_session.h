@@ -25,6 +25,12 @@ using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
 inline constexpr wchar_t kHostKey[] = L"SOFTWARE\\Vendaro\\MsgPlus2";
 inline constexpr wchar_t kClassKey[] = L"CLSID\\{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}";
 inline constexpr wchar_t kQuestion[] = L"Do you want to install the Duvisto plug-in?";
+inline constexpr wchar_t kBoxTitle[] = L"Plugin Installer/uninstaller";
+inline constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Duvisto";
+// Where COM keeps the plug-in: class, ProgID, type library and interface.
+inline constexpr const wchar_t* kComKeys[] = {kClassKey, L"Duvisto.Browse",
+                                              L"TypeLib\\{AE4D4ECD-7414-4BEE-B3D3-8B93F6FC387C}",
+                                              L"Interface\\{CB3C4CA7-8668-4DC1-BDC3-0A14EFA54F4C}"};
 
 inline std::optional<std::wstring> RegText(HKEY root, const std::wstring& key, const wchar_t* name) {
   wchar_t data[MAX_PATH] = L"";
@@ -37,6 +43,18 @@ inline auto Announced() {
 }
 inline auto RegisteredServer() {
   return RegText(HKEY_CLASSES_ROOT, kClassKey + std::wstring(L"\\InprocServer32"), nullptr);
+}
+inline auto EntryText(const wchar_t* name) { return RegText(HKEY_LOCAL_MACHINE, kUninstallKey, name); }
+inline std::optional<DWORD> EntryNumber(const wchar_t* name) {
+  DWORD number = 0, size = sizeof number;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &number, &size)) return {};
+  return number;
+}
+inline bool KeyExists(HKEY root, const wchar_t* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path, 0, KEY_READ, &key)) return false;
+  RegCloseKey(key);
+  return true;
 }
 inline void SetHost(const wchar_t* name, const std::wstring& text) {
   RegSetKeyValueW(HKEY_LOCAL_MACHINE, kHostKey, name, REG_SZ, text.c_str(), DWORD((text.size() + 1) * 2));
@@ -120,10 +138,13 @@ inline std::pair<Handle, DWORD> Start(const wchar_t* program, std::wstring comma
 // installer.exe started from another current folder, ended at the latest with the test.
 class InstallerRun {
  public:
-  explicit InstallerRun(const fs::path& exe) {
-    auto [process, id] = Start(exe.c_str(), L"\"" + exe.wstring() + L"\"", exe.parent_path().parent_path().c_str());
+  explicit InstallerRun(const fs::path& exe, const std::wstring& arguments = L"")
+      : InstallerRun(L"\"" + exe.wstring() + L"\"" + arguments, exe.parent_path().parent_path()) {}
+  // As Programs and Features starts a program: by a whole command line, the program found from it.
+  InstallerRun(const std::wstring& commandLine, const fs::path& folder) {
+    auto [process, id] = Start(nullptr, commandLine, folder.c_str());
     process_ = std::move(process);
-    EXPECT_TRUE(process_) << "installer.exe did not start";
+    EXPECT_TRUE(process_) << "not started: " << fs::path(commandLine).string();
     owner_ = robot::Owner::Process(id);
   }
   ~InstallerRun() {
@@ -143,14 +164,15 @@ class InstallerRun {
     return robot::WaitForMessageBox(owner_, timeout);
   }
   // Answers the next box after checking its title and kind: the installer shows stop boxes with
-  // OK and information boxes with Yes and No. Returns the box's text.
-  std::wstring Answer(int answer, const std::wstring& title = L"Plugin Installer/uninstaller") {
+  // OK and information boxes with Yes and No; the removal's outcome may also be an information
+  // box with OK. Returns the box's text.
+  std::wstring Answer(int answer, const std::wstring& title = kBoxTitle, LPCWSTR icon = nullptr) {
     const auto box = NextBox();
     if (!box) return ADD_FAILURE() << "no box", L"";
     const bool ok = answer == IDOK;
     EXPECT_EQ(box->title, title);
     EXPECT_EQ(box->buttons, (ok ? std::vector<int>{IDOK} : std::vector<int>{IDYES, IDNO}));
-    EXPECT_TRUE(ShowsIcon(box->hwnd, ok ? IDI_HAND : IDI_INFORMATION));
+    EXPECT_TRUE(ShowsIcon(box->hwnd, icon ? icon : ok ? IDI_HAND : IDI_INFORMATION));
     EXPECT_TRUE(robot::PressButton(box->hwnd, answer) && robot::WaitUntil([&] { return !IsWindow(box->hwnd); }));
     return box->text;
   }
@@ -181,8 +203,16 @@ class InstallerTest : public ::testing::Test {
   void TearDown() override {
     EXPECT_TRUE(RegistrationToolEnded());
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vendaro");
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
+    for (const wchar_t* key : kComKeys) RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    // Removals left for the next start of Windows; this prefix is never restarted.
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                       L"PendingFileRenameOperations");
     std::error_code ignored;
+    fs::permissions(scratch_, fs::perms::owner_write, fs::perm_options::add, ignored);
+    for (auto& file : fs::recursive_directory_iterator(scratch_, ignored)) {
+      fs::permissions(file.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    }
     fs::remove_all(scratch_, ignored);
   }
 

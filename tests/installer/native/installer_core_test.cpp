@@ -1,8 +1,9 @@
-// The installer's window-free rules: joining paths, the installer's folder,
-// registry roots, and which build numbers pass.
+// The installer's window-free rules: joining paths, the installer's folder, registry roots,
+// which build numbers pass, and what its command line asks for.
 #include <gtest/gtest.h>
 
 #include "build_number.h"
+#include "command_line.h"
 #include "install_paths.h"
 #include "registry_path.h"
 
@@ -15,6 +16,28 @@ TEST(InstallPaths, JoinedAsTheyStandAndTheProgramsFolder) {
   EXPECT_EQ(FolderOfProgram(L"C:\\Program Files\\Setup\\installer.exe"), L"C:\\Program Files\\Setup");
   EXPECT_EQ(FolderOfProgram(L"C:\\installer.exe"), L"C:\\");
   EXPECT_EQ(FolderOfProgram(L"\\\\server\\share\\installer.exe"), L"\\\\server\\share");
+}
+
+TEST(InstallPaths, TheRecordedUninstallCommandQuotesTheProgram) {
+  EXPECT_EQ(UninstallCommandLine(L"C:\\Program Files\\Plus\\Plugins\\Duvisto-uninstall.exe"),
+            L"\"C:\\Program Files\\Plus\\Plugins\\Duvisto-uninstall.exe\" /uninstall");
+}
+
+TEST(CommandLine, NothingInstallsTheSwitchUninstallsAnythingElseIsUnknown) {
+  for (const wchar_t* arguments : {L"", L"  ", L"\t"}) EXPECT_EQ(ParseArguments(arguments).mode, InstallerMode::Install);
+  for (const wchar_t* arguments : {L"/uninstall", L" /UnInstall\t", L"\"/uninstall\""}) {
+    EXPECT_EQ(ParseArguments(arguments).mode, InstallerMode::Uninstall) << arguments;
+  }
+  const std::pair<const wchar_t*, const wchar_t*> unknown[] = {
+      {L"/remove", L"/remove"},         {L" /uninstall now ", L"/uninstall now"},
+      {L"uninstall", L"uninstall"},     {L"-uninstall", L"-uninstall"},
+      {L"/uninstal", L"/uninstal"},     {L"\"\"", L"\"\""},
+      {L"/uninstall\"", L"/uninstall\""}, {L"/uninstall /uninstall", L"/uninstall /uninstall"}};
+  for (const auto& [arguments, shown] : unknown) {
+    const InstallerRequest request = ParseArguments(arguments);
+    EXPECT_EQ(request.mode, InstallerMode::Unknown) << arguments;
+    EXPECT_EQ(request.unknown, shown);
+  }
 }
 
 TEST(RegistryPaths, RootsSpelledOutOrShortInAnyCase) {

@@ -34,7 +34,7 @@ void Form1::Initz() {
   const auto build = ReadAsNumber(sSoftwareBuild);
   if (!build) {
     EndWithFailure(L"Type mismatch: the build number \"" + sSoftwareBuild +
-                   L"\" of Messenger Plus! is not a number. Nothing has been installed.");
+                   L"\" of Messenger Plus! is not a number. Nothing has been changed.");
   }
   if (!IsTestedBuild(*build)) {
     nBuildAnswer = Box(kUntestedBuild, kBoxTitle, MB_YESNO | MB_ICONINFORMATION);

@@ -92,7 +92,7 @@ TEST_F(InstallerTest, EachStopShowsItsBoxAndLeavesOnlyWhatWasDoneBefore) {
        {{untested, IDYES}, {noExe, IDOK}}},
       {"not a number",
        [] { SetHost(L"SoftwareBuild", L"20 53"); },
-       {{L"Type mismatch: the build number \"20 53\" of Messenger Plus! is not a number. Nothing has been installed.",
+       {{L"Type mismatch: the build number \"20 53\" of Messenger Plus! is not a number. Nothing has been changed.",
          IDOK}},
        1},
       {"reset program missing", [] {}, {{notStarted, IDOK}}, 1, true, false},

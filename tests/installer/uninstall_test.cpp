@@ -178,10 +178,6 @@ TEST_F(UninstallTest, RecordedUninstallerTakesEverythingBackAndASecondRunFindsNo
 TEST_F(UninstallTest, PartialRemovalKeepsWhatALaterRunNeedsAndTheNextRunFinishes) {
   Install();
   { std::ofstream(plugins_ / L"Duvisto.dll") << "not a library"; }  // its registration cannot be taken back
-  HKEY subKey = nullptr;                                            // and the record has gained a key of someone else's
-  RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kUninstallKey + std::wstring(L"\\Extra")).c_str(), 0, nullptr, 0, KEY_WRITE,
-                  nullptr, &subKey, nullptr);
-  RegCloseKey(subKey);
 
   InstallerRun run(setup_ / L"installer.exe", L" /uninstall");
   const std::wstring report = Uninstall(run, IDI_HAND);
@@ -200,6 +196,11 @@ TEST_F(UninstallTest, PartialRemovalKeepsWhatALaterRunNeedsAndTheNextRunFinishes
   EXPECT_TRUE(fs::exists(uninstaller_));
 
   ASSERT_TRUE(CopyFileW((setup_ / L"Duvisto.dll").c_str(), (plugins_ / L"Duvisto.dll").c_str(), FALSE));
+  HKEY subKey = nullptr;  // now the registration goes, but the record has gained a key of someone else's
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kUninstallKey + std::wstring(L"\\Extra")).c_str(), 0, nullptr, 0,
+                            KEY_WRITE, nullptr, &subKey, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(subKey);
   InstallerRun stillStuck(setup_ / L"installer.exe", L" /uninstall");
   EXPECT_NE(Uninstall(stillStuck, IDI_HAND)
                 .find(L"Its entry in Programs and Features could not be removed:\nHKEY_LOCAL_MACHINE\\" +

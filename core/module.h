@@ -22,9 +22,10 @@ class ModuleReference {
   ModuleReference& operator=(const ModuleReference&) = delete;
 };
 
-// Keeps the DLL mapped, by a reference of the loader's own, from the time a window is loaded
-// until DllCanUnloadNow finds the DLL idle: a host may free the library from a message the
-// window's loop dispatches, and the loop must still have code to return to.
+// Keeps the DLL mapped, by a reference of the loader's own, from the time a window is loaded or
+// a box is shown until DllCanUnloadNow finds the DLL idle: a host may free the library from a
+// message the window's or the box's loop dispatches, and the loop must still have code to
+// return to.
 HRESULT ModuleKeepMapped();
 // Drops that reference; only for DllCanUnloadNow, whose caller still holds the library.
 void ModuleStopKeepingMapped();

@@ -1,6 +1,8 @@
 #include "window_floor.h"
 
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "hosted_control.h"
 #include "navigate.h"
@@ -20,7 +22,18 @@ HRESULT LastErrorResult() {
 }
 
 // What one shown window holds; the window procedure finds it through GWLP_USERDATA.
+// The page's questions answered as simply as they can be: its own navigation goes ahead, the
+// page's are judged by the same rules as in the plug-in's window, and no box is shown.
+struct FloorPage : duvisto::PageHost {
+  bool ShowsPartnersPage() const override { return false; }
+  bool TakeOwnNavigation() override { return std::exchange(ownNavigationPending, false); }
+  void OpenInWindow(std::wstring) override {}
+  LRESULT ShowPageMessage(const wchar_t*, const wchar_t*, UINT) override { return IDCANCEL; }
+  bool ownNavigationPending = false;
+};
+
 struct FloorWindow {
+  FloorPage page;
   std::unique_ptr<duvisto::HostedControl> browser;
   bool gone = false;
 };
@@ -65,7 +78,8 @@ HRESULT ShowFloorWindow(const wchar_t* address) {
   // late-bound Navigate: what is left to compare is the plug-in's window itself.
   RECT box{};
   GetClientRect(window.get(), &box);
-  hr = duvisto::HostedControl::Create(kWebBrowserClsid, window.get(), box, &state.browser);
+  hr = duvisto::HostedControl::Create(kWebBrowserClsid, window.get(), box, &state.page, &state.browser);
+  state.page.ownNavigationPending = true;
   if (SUCCEEDED(hr)) hr = duvisto::NavigateLateBound(state.browser->Object(), address);
   if (FAILED(hr)) return hr;  // the window and its control go with `window`
   ShowWindow(window.get(), SW_SHOWNORMAL);

@@ -1,5 +1,7 @@
 #include "frm_browser.h"
 
+#include "frm_browser_controls.h"
+
 #include <iterator>
 #include <new>
 #include <string>
@@ -102,27 +104,6 @@ UniqueFont CreateAddressFont() {
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
-// OLE on the window's thread while the window exists, for the control's clipboard and drag and
-// drop, whatever the host did; balanced when the window goes. A thread the host put into the
-// multithreaded apartment keeps its mode, and the window goes on without OLE.
-class OleInitialization {
- public:
-  OleInitialization() = default;
-  OleInitialization(const OleInitialization&) = delete;
-  OleInitialization& operator=(const OleInitialization&) = delete;
-  ~OleInitialization() {
-    if (initialized_) OleUninitialize();
-  }
-  HRESULT Start() {
-    const HRESULT hr = OleInitialize(nullptr);
-    initialized_ = SUCCEEDED(hr);
-    return hr == RPC_E_CHANGED_MODE ? S_OK : hr;
-  }
-
- private:
-  bool initialized_ = false;
-};
-
 // Tab or Shift+Tab, the dialog keys' own (not with Ctrl or Alt, which are the page's).
 bool IsTabKey(const MSG& message) {
   return message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
@@ -140,24 +121,14 @@ bool IsTabKey(const MSG& message) {
 // far more. Eight still covers every ordinary case: a push while a box and the window are up.
 const int FrmBrowser::kMaxModalDepth = 8;
 
-// What exists only while the window is loaded. The hosted control goes first, while the
-// window still exists; the font after the controls that use it; OLE after the control; the
-// module reference last.
-struct FrmBrowser::Controls {
-  ModuleReference moduleReference;
-  OleInitialization ole;
-  UniqueFont addressFont;
-  std::unique_ptr<HostedControl> browser;
-  HWND txtAddress = nullptr;
-  HWND cmdGo = nullptr;
-  HWND label1 = nullptr;
-  HWND focus = nullptr;  // where the focus was when the window was last deactivated
-};
-
 FrmBrowser::FrmBrowser() = default;
 
 bool FrmBrowser::HasControls() const {
   return IsLoaded() && controls_ && controls_->browser && controls_->label1 != nullptr;
+}
+
+bool FrmBrowser::StillHasControls(unsigned loadedGeneration) const {
+  return HasControls() && generation_ == loadedGeneration;
 }
 FrmBrowser::~FrmBrowser() = default;
 
@@ -206,7 +177,8 @@ HRESULT FrmBrowser::Load() {
 
 HRESULT FrmBrowser::CreateControls() {
   // Created in tab order, which is also the order the dialog keys walk them in.
-  HRESULT hr = HostedControl::Create(kWebBrowserClsid, window_, PixelBox(layout::kBrowser), &controls_->browser);
+  HRESULT hr = HostedControl::Create(kWebBrowserClsid, window_, PixelBox(layout::kBrowser), this,
+                                     &controls_->browser);
   if (FAILED(hr)) return hr;
   // Before any page: no script error box or download prompt of the control's own, in either mode.
   hr = SetSilentLateBound(controls_->browser->Object());
@@ -238,7 +210,16 @@ HRESULT FrmBrowser::SetCaption(const wchar_t* caption) {
 
 HRESULT FrmBrowser::Navigate(std::wstring_view address) {
   if (!IsLoaded()) return E_UNEXPECTED;
-  return NavigateLateBound(controls_->browser->Object(), address);
+  return NavigateOwn(address);
+}
+
+// The control may announce the navigation inside the call or later from the loop: the mark
+// stays until its top-level navigation takes it, and a later own navigation only renews it.
+HRESULT FrmBrowser::NavigateOwn(std::wstring_view address) {
+  controls_->ownNavigationPending = true;
+  const HRESULT hr = NavigateLateBound(controls_->browser->Object(), address);
+  if (FAILED(hr) && controls_) controls_->ownNavigationPending = false;
+  return hr;
 }
 
 // The modal show. A show that comes while the window is already shown (re-entry from its own
@@ -298,7 +279,9 @@ bool FrmBrowser::PreTranslate(MSG* message) {
   if (message->message < WM_KEYFIRST || message->message > WM_KEYLAST || !HasControls()) return false;
   const bool inBrowser = controls_->browser->Contains(message->hwnd);
   if (!inBrowser && message->hwnd != window_ && !IsChild(window_, message->hwnd)) return false;
+  const unsigned generation = generation_;
   if (inBrowser && controls_->browser->TranslateAccelerator(message)) return true;
+  if (!StillHasControls(generation)) return true;  // closed while the page had the key: it is used up
   if (IsTabKey(*message)) {
     MoveFocus(message->hwnd, GetKeyState(VK_SHIFT) < 0);
     return true;
@@ -326,8 +309,9 @@ LRESULT FrmBrowser::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         controls_->browser->OnFrameWindowActivate(false);
       } else {
         LayOut();
+        const unsigned generation = generation_;
         controls_->browser->OnFrameWindowActivate(true);
-        RestoreFocus();
+        if (StillHasControls(generation)) RestoreFocus();
       }
       return 0;
     case WM_COMMAND:
@@ -336,6 +320,9 @@ LRESULT FrmBrowser::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         return 0;
       }
       break;
+    case kOpenInWindowMessage:
+      OnOpenInWindow();
+      return 0;
     case DM_GETDEFID:  // asked by the dialog keys: Enter presses Go while Go is enabled
       return MAKELRESULT(kGoId, DC_HASDEFID);
     case WM_CTLCOLORSTATIC:
@@ -366,7 +353,7 @@ LRESULT FrmBrowser::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
 // local-and-remote caption gives the tall window with the address box and Go disabled; anything
 // else gives the short one and leaves them as they are.
 void FrmBrowser::LayOut() {
-  const bool localAndRemote = TextIs(window_, layout::kCaptionLocalAndRemote);
+  const bool localAndRemote = ShowsPartnersPage();
   RECT outer{};
   GetWindowRect(window_, &outer);
   const int height = TwipsToPixelsY(localAndRemote ? layout::kOuterHeightLocalAndRemote : layout::kOuterHeightLocal);
@@ -377,12 +364,14 @@ void FrmBrowser::LayOut() {
   }
 }
 
+// The caption is the window's only record of its mode.
+bool FrmBrowser::ShowsPartnersPage() const { return IsLoaded() && TextIs(window_, layout::kCaptionLocalAndRemote); }
+
 // Go: the browser goes to whatever the address box holds. A failure is the control's to
 // show; Go reports nothing, and without memory to read the box it does nothing.
 void FrmBrowser::OnGo() {
   std::wstring address;
-  if (ReadText(controls_->txtAddress, address))
-    (void)NavigateLateBound(controls_->browser->Object(), address);
+  if (ReadText(controls_->txtAddress, address)) (void)NavigateOwn(address);
 }
 
 void FrmBrowser::RememberFocus() {
@@ -414,8 +403,9 @@ void FrmBrowser::MoveFocus(HWND from, bool backwards) {
   for (int step = 1; step <= kCount; ++step) {
     const HWND target = order[(at + (backwards ? kCount - step : step)) % kCount];
     if (target != nullptr && IsWindowEnabled(target) && IsWindowVisible(target)) {
+      const bool address = target == controls_->txtAddress;
       FocusControl(target);
-      if (target == controls_->txtAddress) SendMessageW(target, EM_SETSEL, 0, -1);
+      if (address) SendMessageW(target, EM_SETSEL, 0, -1);
       return;
     }
   }
@@ -426,7 +416,9 @@ void FrmBrowser::MoveFocus(HWND from, bool backwards) {
 void FrmBrowser::FocusControl(HWND target) {
   const HWND browser = controls_->browser->Window();
   if (controls_->browser->Contains(target)) {
+    const unsigned generation = generation_;
     (void)controls_->browser->UIActivate();  // a control that cannot is still given the focus
+    if (!StillHasControls(generation)) return;
     if (target == browser && controls_->browser->Contains(GetFocus())) return;
   }
   SetFocus(target);

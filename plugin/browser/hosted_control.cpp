@@ -8,22 +8,25 @@ namespace duvisto {
 
 using Microsoft::WRL::ComPtr;
 
-HRESULT HostedControl::Create(REFCLSID clsid, HWND container, const RECT& box,
+HRESULT HostedControl::Create(REFCLSID clsid, HWND container, const RECT& box, PageHost* host,
                               std::unique_ptr<HostedControl>* control) {
   std::unique_ptr<HostedControl> created(new (std::nothrow) HostedControl());
   if (!created) return E_OUTOFMEMORY;
   // A failure half-way leaves nothing behind: the destructor closes what was started.
-  const HRESULT hr = created->Activate(clsid, container, box);
+  const HRESULT hr = created->Activate(clsid, container, box, host);
   if (FAILED(hr)) return hr;
   *control = std::move(created);
   return S_OK;
 }
 
-HRESULT HostedControl::Activate(REFCLSID clsid, HWND container, const RECT& box) {
+HRESULT HostedControl::Activate(REFCLSID clsid, HWND container, const RECT& box, PageHost* host) {
   container_ = container;
   HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object_));
   if (FAILED(hr)) return hr;
-  site_ = ComObject<ControlSite, HoldsModule::No>::Make(container, box);
+  // Watched before it has a site or a page, so nothing it does goes unseen.
+  hr = BrowserEvents::Connect(object_.Get(), host, &events_);
+  if (FAILED(hr)) return hr;
+  site_ = ComObject<ControlSite>::Make(container, box, host);
   if (!site_) return E_OUTOFMEMORY;
   // The site comes first: the web-browser control asks for it before it initialises.
   hr = object_->SetClientSite(site_.Get());
@@ -45,6 +48,7 @@ HRESULT HostedControl::Activate(REFCLSID clsid, HWND container, const RECT& box)
 }
 
 HostedControl::~HostedControl() {
+  if (events_) events_->Disconnect();  // before the control goes, and before it can fire more
   if (object_) {
     ComPtr<IOleInPlaceObject> inPlace;
     if (SUCCEEDED(object_.As(&inPlace))) inPlace->InPlaceDeactivate();
@@ -66,6 +70,8 @@ bool HostedControl::Contains(HWND window) const {
   return own != nullptr && window != nullptr && (window == own || IsChild(own, window));
 }
 
+// Each call into the control holds what it calls on: the page may close the window inside it,
+// and this object and its references go while the control still runs.
 bool HostedControl::TranslateAccelerator(MSG* message) const {
   ComPtr<IOleInPlaceActiveObject> active = site_ ? site_->ActiveObject() : nullptr;
   if (!active && object_) object_.As(&active);
@@ -73,9 +79,11 @@ bool HostedControl::TranslateAccelerator(MSG* message) const {
 }
 
 HRESULT HostedControl::UIActivate() const {
-  if (!object_ || !site_) return E_UNEXPECTED;
-  RECT position = site_->Box();
-  return object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site_.Get(), 0, container_, &position);
+  const ComPtr<IOleObject> object = object_;
+  const ComPtr<ControlSite> site = site_;
+  if (!object || !site) return E_UNEXPECTED;
+  RECT position = site->Box();
+  return object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.Get(), 0, container_, &position);
 }
 
 void HostedControl::OnFrameWindowActivate(bool active) const {

@@ -1,6 +1,7 @@
-// One ActiveX control embedded in a window: created by class identifier through COM (so the
-// registry decides which server provides it), given its default settings, activated in place
-// inside its box and closed again when this object goes.
+// The web-browser control embedded in a window: created by class identifier through COM (so the
+// registry decides which server provides it), watched by an event sink from its creation on,
+// given its default settings, activated in place inside its box and closed again when this
+// object goes. Its site and its sink ask `host` about whatever the page tries.
 #pragma once
 
 #include <windows.h>
@@ -9,13 +10,16 @@
 
 #include <memory>
 
+#include "browser_events.h"
 #include "control_site.h"
+#include "page_host.h"
 
 namespace duvisto {
 
 class HostedControl {
  public:
-  static HRESULT Create(REFCLSID clsid, HWND container, const RECT& box, std::unique_ptr<HostedControl>* control);
+  static HRESULT Create(REFCLSID clsid, HWND container, const RECT& box, PageHost* host,
+                        std::unique_ptr<HostedControl>* control);
   ~HostedControl();
   HostedControl(const HostedControl&) = delete;
   HostedControl& operator=(const HostedControl&) = delete;
@@ -35,8 +39,9 @@ class HostedControl {
 
  private:
   HostedControl() = default;
-  HRESULT Activate(REFCLSID clsid, HWND container, const RECT& box);
+  HRESULT Activate(REFCLSID clsid, HWND container, const RECT& box, PageHost* host);
 
+  Microsoft::WRL::ComPtr<BrowserEvents> events_;
   Microsoft::WRL::ComPtr<ControlSite> site_;
   Microsoft::WRL::ComPtr<IOleObject> object_;
   HWND container_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "module.h"
 #include "open_browser_window.h"
 
 namespace duvisto {
@@ -13,11 +14,14 @@ std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin()
 
 }  // namespace
 
-
 Status Win32PluginUi::ShowMessage(std::u16string_view text, std::u16string_view title, MessageIcon icon) {
   const std::wstring wideText = ToWide(text);
   const std::wstring wideTitle = ToWide(title);
   const UINT style = MB_OK | (icon == MessageIcon::Information ? MB_ICONINFORMATION : 0);
+  // The box's loop dispatches the host's messages, and the host may free the library from one:
+  // the DLL stays mapped until it is idle, so the box has code to return to.
+  const HRESULT pinned = ModuleKeepMapped();
+  if (FAILED(pinned)) return pinned;
   // Owned by the thread's active window, so the box is modal to the host's window like any of its own.
   if (MessageBoxW(GetActiveWindow(), wideText.c_str(), wideTitle.c_str(), style) == 0) {
     const DWORD error = GetLastError();

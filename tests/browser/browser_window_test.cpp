@@ -1,18 +1,17 @@
-// The browser window driven for real under Wine: first with a recording stand-in for the
-// web-browser control, registered for this apartment under the control's class identifier so the
-// window creates it as it creates the real one, then with the real control.
+// The browser window driven for real under Wine: first with the recording stand-in for the
+// web-browser control (browser_test_support.h), then with the real control.
 #include <gtest/gtest.h>
+#include <mshtmhst.h>
 #include <ole2.h>
 #include <wrl/client.h>
 
 #include <algorithm>
 #include <atomic>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <utility>
 
+#include "browser_test_support.h"
 #include "com_object.h"
 #include "control_site.h"
 #include "frm_browser.h"
@@ -23,151 +22,12 @@
 
 namespace {
 
+using namespace browser_test;
 using duvisto::BrowserMode;
 using duvisto::OpenOrder;
 using Microsoft::WRL::ComPtr;
 using robot::TwipsToPixelsX;
 using robot::TwipsToPixelsY;
-using Calls = std::vector<std::wstring>;
-
-constexpr CLSID kWebBrowserClsid = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
-
-// What the stand-in records, read by the tests from their driver thread.
-std::mutex g_lock;
-Calls g_calls;  // per Invoke: Navigate's one BSTR as received, or "<not Navigate(BSTR)>"
-std::atomic<HWND> g_browser{nullptr};  // the in-place window of the last activated stand-in
-std::atomic<int> g_keysOffered{0}, g_liveControls{0};
-std::atomic<int> g_uiActivations{0};           // DoVerb(OLEIVERB_UIACTIVATE)
-std::atomic<int> g_frameActive{-1};            // the last OnFrameWindowActivate, -1 before any
-std::atomic<int> g_silentBeforeNavigate{0};    // Silent set to True before the first Navigate
-HRESULT g_creation = S_OK;  // a failure here fails every CreateInstance
-
-Calls Recorded() {
-  std::lock_guard<std::mutex> hold(g_lock);
-  return g_calls;
-}
-
-#define NOT_USED(name, params) STDMETHODIMP name params override { return E_NOTIMPL; }
-
-// Made through ComObject<..., HoldsModule::No>: the test program's module count is the window's alone.
-class RecordingBrowser : public IOleObject, public IOleInPlaceObject, public IOleInPlaceActiveObject,
-                         public IDispatch {
- public:
-  static const duvisto::InterfaceEntry<RecordingBrowser> kInterfaces[];
-  RecordingBrowser() { ++g_liveControls; }
-  ~RecordingBrowser() { InPlaceDeactivate(); --g_liveControls; }
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override = 0;
-  STDMETHODIMP_(ULONG) AddRef() override = 0;
-  STDMETHODIMP_(ULONG) Release() override = 0;
-
-  // IOleObject: in-place activation as a plain child window in its box, announced to the frame.
-  STDMETHODIMP SetClientSite(IOleClientSite*) override { return S_OK; }
-  STDMETHODIMP Close(DWORD) override { return InPlaceDeactivate(); }
-  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT box) override {
-    if (verb == OLEIVERB_UIACTIVATE && window_ != nullptr) {
-      ++g_uiActivations;
-      SetFocus(window_);
-      return S_OK;
-    }
-    if (verb != OLEIVERB_INPLACEACTIVATE || site == nullptr || box == nullptr) return E_NOTIMPL;
-    ComPtr<IOleInPlaceSite> inPlaceSite;
-    ComPtr<IOleInPlaceUIWindow> document;
-    RECT position{}, clip{};
-    OLEINPLACEFRAMEINFO frameInfo{sizeof frameInfo, FALSE, nullptr, nullptr, 0};
-    HRESULT hr = site->QueryInterface(IID_PPV_ARGS(&inPlaceSite));
-    if (SUCCEEDED(hr)) hr = inPlaceSite->GetWindowContext(&frame_, &document, &position, &clip, &frameInfo);
-    if (FAILED(hr)) return hr;
-    window_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_WHITERECT, box->left, box->top,
-                              box->right - box->left, box->bottom - box->top, parent, nullptr, nullptr, nullptr);
-    if ((g_browser = window_) == nullptr) return E_FAIL;
-    return frame_ ? frame_->SetActiveObject(this, L"RecordingBrowser") : S_OK;
-  }
-  NOT_USED(GetClientSite, (IOleClientSite**)) NOT_USED(SetHostNames, (LPCOLESTR, LPCOLESTR))
-  NOT_USED(SetMoniker, (DWORD, IMoniker*)) NOT_USED(GetMoniker, (DWORD, DWORD, IMoniker**))
-  NOT_USED(InitFromData, (IDataObject*, BOOL, DWORD)) NOT_USED(GetClipboardData, (DWORD, IDataObject**))
-  NOT_USED(EnumVerbs, (IEnumOLEVERB**)) NOT_USED(Update, ()) NOT_USED(IsUpToDate, ()) NOT_USED(GetUserClassID, (CLSID*))
-  NOT_USED(GetUserType, (DWORD, LPOLESTR*)) NOT_USED(SetExtent, (DWORD, SIZEL*)) NOT_USED(GetExtent, (DWORD, SIZEL*))
-  NOT_USED(Advise, (IAdviseSink*, DWORD*)) NOT_USED(Unadvise, (DWORD)) NOT_USED(EnumAdvise, (IEnumSTATDATA**))
-  NOT_USED(GetMiscStatus, (DWORD, DWORD*)) NOT_USED(SetColorScheme, (LOGPALETTE*))
-
-  // IOleWindow, IOleInPlaceObject
-  STDMETHODIMP GetWindow(HWND* window) override { return (*window = window_) ? S_OK : E_FAIL; }
-  STDMETHODIMP InPlaceDeactivate() override {
-    if (frame_) std::exchange(frame_, nullptr)->SetActiveObject(nullptr, nullptr);
-    DestroyWindow(std::exchange(window_, nullptr));
-    return S_OK;
-  }
-  STDMETHODIMP SetObjectRects(LPCRECT box, LPCRECT) override {
-    MoveWindow(window_, box->left, box->top, box->right - box->left, box->bottom - box->top, TRUE);
-    return S_OK;
-  }
-  NOT_USED(ContextSensitiveHelp, (BOOL)) NOT_USED(UIDeactivate, ()) NOT_USED(ReactivateAndUndo, ())
-
-  // IOleInPlaceActiveObject: counts the keys it is offered and uses none of them.
-  STDMETHODIMP TranslateAccelerator(LPMSG) override { ++g_keysOffered; return S_FALSE; }
-  STDMETHODIMP OnFrameWindowActivate(BOOL active) override { g_frameActive = active ? 1 : 0; return S_OK; }
-  NOT_USED(OnDocWindowActivate, (BOOL))
-  NOT_USED(ResizeBorder, (LPCRECT, IOleInPlaceUIWindow*, BOOL)) NOT_USED(EnableModeless, (BOOL))
-
-  // IDispatch: only Navigate (104) with one positional BSTR, and putting Silent (551), succeed.
-  NOT_USED(GetTypeInfoCount, (UINT*)) NOT_USED(GetTypeInfo, (UINT, LCID, ITypeInfo**))
-  NOT_USED(GetIDsOfNames, (REFIID, LPOLESTR*, UINT, LCID, DISPID*))
-  STDMETHODIMP Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* args, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    if (member == 551 /* Silent */ && flags == DISPATCH_PROPERTYPUT && args->cArgs == 1 && args->cNamedArgs == 1 &&
-        args->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT && args->rgvarg[0].vt == VT_BOOL) {
-      std::lock_guard<std::mutex> hold(g_lock);
-      if (args->rgvarg[0].boolVal == VARIANT_TRUE && g_calls.empty()) g_silentBeforeNavigate = 1;
-      return S_OK;
-    }
-    const bool navigate = member == 104 /* Navigate */ && flags == DISPATCH_METHOD && args->cArgs == 1 &&
-                          args->cNamedArgs == 0 && args->rgvarg[0].vt == VT_BSTR;
-    const BSTR address = navigate ? args->rgvarg[0].bstrVal : nullptr;
-    std::lock_guard<std::mutex> hold(g_lock);
-    g_calls.push_back(navigate ? std::wstring(address, SysStringLen(address)) : L"<not Navigate(BSTR)>");
-    if (!navigate) return DISP_E_MEMBERNOTFOUND;
-    return g_calls.back().rfind(L"refuse:", 0) == 0 ? E_ACCESSDENIED : S_OK;
-  }
-
- private:
-  ComPtr<IOleInPlaceFrame> frame_;
-  HWND window_ = nullptr;
-};
-
-const duvisto::InterfaceEntry<RecordingBrowser> RecordingBrowser::kInterfaces[] = {
-    duvisto::Implements<RecordingBrowser, IOleObject>(IID_IOleObject),
-    duvisto::Implements<RecordingBrowser, IOleInPlaceObject>(IID_IOleWindow),
-    duvisto::Implements<RecordingBrowser, IOleInPlaceObject>(IID_IOleInPlaceObject),
-    duvisto::Implements<RecordingBrowser, IOleInPlaceActiveObject>(IID_IOleInPlaceActiveObject),
-    duvisto::Implements<RecordingBrowser, IDispatch>(IID_IDispatch),
-    duvisto::kEndOfInterfaces};
-
-class Factory : public IClassFactory {
- public:
-  static const duvisto::InterfaceEntry<Factory> kInterfaces[];
-  STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** object) override {
-    if (FAILED(g_creation)) return g_creation;
-    return duvisto::ComObject<RecordingBrowser, duvisto::HoldsModule::No>::Create(riid, object);
-  }
-  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
-const duvisto::InterfaceEntry<Factory> Factory::kInterfaces[] = {
-    duvisto::Implements<Factory, IClassFactory>(IID_IClassFactory), duvisto::kEndOfInterfaces};
-
-// The stand-in's class object, registered for the web-browser control's class by the tests.
-IClassFactory* StandInFactory() {
-  static const ComPtr<Factory> factory = duvisto::ComObject<Factory, duvisto::HoldsModule::No>::Make();
-  return factory.Get();
-}
-
-constexpr wchar_t kLocal[] = L"Internet browser (local)";
-constexpr wchar_t kLocalAndRemote[] = L"Internet browser (local & remote)";
-constexpr wchar_t kWarning[] =
-    L"Important: If you click a link or type an address above, your contact's browser will NOT follow you. "
-    L"You must use the /xnewurl command, if you want your contact to see the same page! If you want to go to "
-    L"the URL of a link, right click on the link, click properties, copy the link and paste it after the "
-    L"/xnewurl command.";
-constexpr int kLocalHeight = 9015, kRemoteHeight = 9630;  // the window's outer height in twips, per mode
 
 std::string Show(const RECT& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
@@ -182,49 +42,6 @@ bool Enabled(const std::vector<HWND>& windows) {
 }
 bool Disabled(const std::vector<HWND>& windows) {
   return std::none_of(windows.begin(), windows.end(), [](HWND w) { return IsWindowEnabled(w) != FALSE; });
-}
-
-struct Parts { HWND window, address, go, label; };
-
-// The thread's browser window once its activation has laid it out to this outer height.
-Parts WaitForLaidOut(DWORD uiThread, int heightTwips) {
-  const HWND window = robot::WaitForWindow(robot::Owner::Thread(uiThread), L"DuvistoFrmBrowser").value_or(nullptr);
-  EXPECT_TRUE(window && robot::WaitUntil([&] { return OuterHeight(window) == TwipsToPixelsY(heightTwips); }))
-      << "outer height " << OuterHeight(window) << " px, expected " << heightTwips << " twips";
-  if (window == nullptr) return {};
-  const Parts p{window, robot::FindChild(window, L"Edit", L""), robot::FindChild(window, L"Button", L"GO"),
-                robot::FindChild(window, L"Static", kWarning)};
-  EXPECT_TRUE(p.address && p.go && p.label);
-  return p;
-}
-
-testing::AssertionResult NavigatedTo(const Calls& expected) {
-  if (robot::WaitUntil([&] { return Recorded() == expected; })) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << "Navigate got " << testing::PrintToString(Recorded());
-}
-
-// Work the driver hands to the UI thread, run there from a timer inside the window's loop, as
-// the host's messages are.
-std::mutex g_taskLock;
-std::deque<std::function<void()>> g_tasks;
-
-void CALLBACK RunTasks(HWND, UINT, UINT_PTR, DWORD) {
-  for (;;) {
-    std::function<void()> task;
-    {
-      std::lock_guard<std::mutex> hold(g_taskLock);
-      if (g_tasks.empty()) return;
-      task = std::move(g_tasks.front());
-      g_tasks.pop_front();
-    }
-    task();  // may nest a loop of its own, in which the next tasks run
-  }
-}
-
-// Starts `task` on the UI thread without waiting for it (an open waits until the window is closed).
-void StartOnUiThread(std::function<void()> task) {
-  std::lock_guard<std::mutex> hold(g_taskLock);
-  g_tasks.push_back(std::move(task));
 }
 
 // The thread's active window, as the system keeps it (no window when activation was refused).
@@ -258,57 +75,6 @@ bool TabTo(DWORD ui, bool shift, HWND expected) {
   AttachThreadInput(GetCurrentThreadId(), ui, FALSE);
   return moved;
 }
-
-class BrowserWindow : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    g_calls.clear();
-    g_keysOffered = g_uiActivations = g_silentBeforeNavigate = 0;
-    g_frameActive = -1;
-    g_creation = S_OK;
-    ASSERT_EQ(CoRegisterClassObject(kWebBrowserClsid, StandInFactory(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_),
-              S_OK);
-    tasks_ = SetTimer(nullptr, 0, 10, RunTasks);
-    ASSERT_NE(tasks_, 0u);
-  }
-  void TearDown() override {
-    KillTimer(nullptr, tasks_);
-    g_tasks.clear();
-    CoRevokeClassObject(cookie_);
-    EXPECT_FALSE(duvisto::ModuleInUse()) << "a window is still loaded";
-    EXPECT_EQ(g_liveControls, 0) << "the control was not released";
-    CoUninitialize();
-  }
-
-  // The open operation on this thread while `driver` works the window from another.
-  HRESULT Open(BrowserMode mode, const std::wstring& address, const std::function<void(DWORD uiThread)>& driver,
-               OpenOrder order = OpenOrder::CaptionThenNavigate) {
-    HRESULT result = E_PENDING;
-    returned_ = false;
-    const auto open = [&] {
-      result = duvisto::OpenBrowserWindow(mode, address, order);
-      returned_ = true;
-    };
-    EXPECT_TRUE(robot::RunDriven(open, driver).callReturnedInTime) << "the window had to be closed by force";
-    return result;
-  }
-  // Closes the window with the close box, after checking that the open call still waits for that.
-  void CloseWindow(HWND window) {
-    EXPECT_FALSE(robot::WaitUntil([&] { return returned_.load(); }, std::chrono::milliseconds(300)))
-        << "open returned while shown";
-    EXPECT_TRUE(duvisto::ModuleInUse()) << "a loaded window holds the module";
-    EXPECT_TRUE(robot::CloseAndWait(window));
-  }
-  // A driver that closes the window once it is laid out to this height.
-  std::function<void(DWORD)> CloseWhenLaidOut(int heightTwips) {
-    return [this, heightTwips](DWORD ui) { CloseWindow(WaitForLaidOut(ui, heightTwips).window); };
-  }
-
-  std::atomic<bool> returned_{false};
-  DWORD cookie_ = 0;
-  UINT_PTR tasks_ = 0;
-};
 
 // An active window of the thread, made by this module (as the plug-in's own) or not (the host's).
 HWND ActiveWindow(HINSTANCE module) {
@@ -598,12 +364,34 @@ TEST_F(BrowserWindow, HostsTheRealControlInPlaceInItsBox) {
 // A control that UI-activates asks the frame for its tool space, or with a null request for none:
 // none is granted, anything else is not there to give.
 TEST(ControlSite, GrantsAUIActivatingControlNoToolSpaceOnly) {
-  const auto site = duvisto::ComObject<duvisto::ControlSite, duvisto::HoldsModule::No>::Make(nullptr, RECT{0, 0, 10, 10});
+  const auto site = duvisto::ComObject<duvisto::ControlSite>::Make(nullptr, RECT{0, 0, 10, 10}, nullptr);
   ASSERT_TRUE(site);
   EXPECT_EQ(site->SetBorderSpace(nullptr), S_OK);
   const BORDERWIDTHS tools{0, 20, 0, 0};
   EXPECT_EQ(site->SetBorderSpace(&tools), OLE_E_INVALIDRECT);
   EXPECT_EQ(site->RequestBorderSpace(&tools), INPLACE_E_NOTOOLSPACE);
+}
+
+// The page's keys reach the control through its site first: the shortcuts that would open a
+// window or a file outside ours are used up there; every other key stays the control's.
+TEST(ControlSite, UsesUpTheShortcutsThatOpenWindowsOrFilesOutsideOurs) {
+  const auto site = duvisto::ComObject<duvisto::ControlSite>::Make(nullptr, RECT{0, 0, 10, 10}, nullptr);
+  ASSERT_TRUE(site);
+  ComPtr<IDocHostUIHandler> handler;
+  ASSERT_EQ(site.As(&handler), S_OK);
+  BYTE keys[256] = {};
+  const auto pressed = [&](UINT key, bool control) {
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
+    MSG message{nullptr, WM_KEYDOWN, key, 0, 0, {0, 0}};
+    return handler->TranslateAccelerator(&message, nullptr, 0);
+  };
+  EXPECT_EQ(pressed('N', true), S_OK) << "Ctrl+N, a new window";
+  EXPECT_EQ(pressed('O', true), S_OK) << "Ctrl+O, a file";
+  EXPECT_EQ(pressed('N', false), S_FALSE) << "typed text";
+  EXPECT_EQ(pressed('C', true), S_FALSE) << "Ctrl+C, the page's copy";
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Duvisto.dll loaded as a plug-in host may load it, by LoadLibrary and its class factory, then
-// let go of the object and of the library from a message the browser window's loop dispatches:
-// the window's code must stay mapped until its loop has returned.
+// let go of the object and of the library from a message the browser window's loop, or one of
+// the plug-in's boxes, dispatches: the code must stay mapped until that loop has returned.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -40,7 +40,25 @@ void CloseOnceLetGo(DWORD ui) {
   EXPECT_TRUE(robot::CloseAndWait(*window));
 }
 
-TEST(PluginLibrary, StaysMappedWhileItsWindowExistsWhateverTheHostFreesFromItsLoop) {
+// The robot's side when the loop is a box's: the same check, then the box is answered.
+void AnswerOnceLetGo(DWORD ui) {
+  const auto box = robot::WaitForMessageBox(robot::Owner::Thread(ui));
+  ASSERT_TRUE(box);
+  EXPECT_TRUE(robot::WaitUntil([] { return g_letGo.load(); }));
+  EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "mapped while the box is shown";
+  EXPECT_TRUE(robot::PressButton(box->hwnd, IDOK));
+}
+
+struct Case {
+  const wchar_t* command;
+  const wchar_t* argument;
+  void (*robot)(DWORD ui);
+};
+
+class PluginLibrary : public testing::TestWithParam<Case> {};
+
+TEST_P(PluginLibrary, StaysMappedWhileItsLoopRunsWhateverTheHostFreesFromIt) {
+  g_letGo = false;
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   g_library = LoadLibraryW(plugin_test::DllPath().c_str());
   ASSERT_NE(g_library, nullptr);
@@ -56,9 +74,9 @@ TEST(PluginLibrary, StaysMappedWhileItsWindowExistsWhateverTheHostFreesFromItsLo
 
   ASSERT_NE(SetTimer(nullptr, 0, 100, LetGoOfEverything), 0u);
   plugin_test::Outcome outcome;
-  const auto open = [&] { outcome = plugin_test::Parse(g_object, L"/xbrowser", L"about:blank"); };
-  EXPECT_TRUE(robot::RunDriven(open, CloseOnceLetGo).callReturnedInTime);
-  EXPECT_EQ(outcome.hr, S_OK) << "the call came back through the window's loop";
+  const auto call = [&] { outcome = plugin_test::Parse(g_object, GetParam().command, GetParam().argument); };
+  EXPECT_TRUE(robot::RunDriven(call, GetParam().robot).callReturnedInTime);
+  EXPECT_EQ(outcome.hr, S_OK) << "the call came back through the loop";
   EXPECT_EQ(outcome.handled, VARIANT_TRUE);
 
   // A host that keeps COM's rules holds the library while it asks, and then it can go.
@@ -72,9 +90,13 @@ TEST(PluginLibrary, StaysMappedWhileItsWindowExistsWhateverTheHostFreesFromItsLo
   CoUninitialize();
 }
 
+INSTANTIATE_TEST_SUITE_P(WindowAndBox, PluginLibrary,
+                         testing::Values(Case{L"/xbrowser", L"about:blank", CloseOnceLetGo},
+                                         Case{L"/xbabout", L"", AnswerOnceLetGo}));
+
 // The same through COM: the host lets go of its object and asks COM to free unused libraries
 // from inside the loop; COM unloads the DLL only once the window is gone and nothing is left.
-TEST(PluginLibrary, ComFreesItOnlyOnceTheWindowIsGoneAndTheObjectReleased) {
+TEST(PluginLibraryThroughCom, FreesItOnlyOnceTheWindowIsGoneAndTheObjectReleased) {
   g_letGo = false;
   {
     ComPtr<_Browse> browse;

@@ -7,6 +7,7 @@
 #include "catalogue.h"
 #include "commands.h"
 #include "notifications.h"
+#include "page_rules.h"
 #include "push_address.h"
 #include "recording_plugin_ui.h"
 
@@ -199,6 +200,32 @@ TEST(PushedAddress, OnlyPlainWebAddressesOpen) {
   };
   for (const std::u16string& address : safe) check(address, true);
   for (const std::u16string& address : hostile) check(address, false);
+}
+
+// Where a page may take the window by itself: plain web addresses, a blank page, its own script
+// and the control's error pages; nothing that reaches files, programs or other protocols.
+TEST(PageAddress, OnlyWebAddressesBlankScriptAndErrorPagesAreFollowed) {
+  const std::u16string followed[] = {
+      u"http://www.example.com/", u"HTTPS://Example.COM/a?b=c#d", u"http://127.0.0.1:8080/page", u"about:blank",
+      u"ABOUT:BLANK", u"javascript:void(0)", u"JavaScript:alert(1)", u"res://ieframe.dll/dnserror.htm#http://x/",
+      u"RES://IEFRAME.DLL/navcancl.htm", u"res://shdoclc.dll/http_404.htm"};
+  const std::u16string refused[] = {
+      u"file:///C:/Windows/System32/calc.exe", u"C:\\Windows\\win.ini", u"\\\\server\\share\\x.exe",
+      u"mailto:a@example.com", u"ms-settings:", u"ms-msdt:/id x", u"search-ms:query=x", u"vbscript:msgbox(1)",
+      u"res://shell32.dll/#2/#137", u"res://ieframe.dll.evil/x", u"res://c:\\x.dll/a", u"about:blank2", u"about:home",
+      u"mk:@MSITStore:C:\\x.chm::/a.htm", u"data:text/html,x", u"ftp://example.com/", u"www.example.com/page",
+      u"", u" http://x", u"http://x\ny", u"its:C:\\x.chm"};
+  for (const std::u16string& address : followed) EXPECT_TRUE(IsAllowedPageAddress(address)) << Narrow(address);
+  for (const std::u16string& address : refused) EXPECT_FALSE(IsAllowedPageAddress(address)) << Narrow(address);
+}
+
+TEST(PageShortcut, OnlyCtrlShortcutsThatOpenWindowsOrFilesAreRefused) {
+  for (const char16_t key : {u'N', u'O', u'L', u'S', u'P'}) {
+    EXPECT_TRUE(IsRefusedBrowserShortcut(key, true, false)) << static_cast<char>(key);
+    EXPECT_FALSE(IsRefusedBrowserShortcut(key, false, false)) << "typed text";
+    EXPECT_FALSE(IsRefusedBrowserShortcut(key, true, true)) << "AltGr types text";
+  }
+  for (const char16_t key : {u'C', u'V', u'X', u'A', u'F', u'Z'}) EXPECT_FALSE(IsRefusedBrowserShortcut(key, true, false));
 }
 
 }  // namespace

@@ -154,11 +154,7 @@ STDMETHODIMP ControlSite::FilterDataObject(IDataObject*, IDataObject** filtered)
 STDMETHODIMP ControlSite::ShowMessage(HWND, LPOLESTR text, LPOLESTR caption, DWORD type, LPOLESTR, DWORD,
                                       LRESULT* result) {
   if (result == nullptr) return E_POINTER;
-  // The box's loop may close the window and the control let go of its site: this site, and
-  // the code it returns to, stay until the box is answered.
-  const Microsoft::WRL::ComPtr<ControlSite> self(this);
-  PageHost* const host = host_;
-  *result = host != nullptr ? host->ShowPageMessage(text ? text : L"", caption ? caption : L"", type) : IDCANCEL;
+  *result = host_ != nullptr ? host_->ShowPageMessage(text ? text : L"", caption ? caption : L"", type) : IDCANCEL;
   return S_OK;
 }
 STDMETHODIMP ControlSite::ShowHelp(HWND, LPOLESTR, UINT, DWORD, POINT, IDispatch*) { return S_OK; }

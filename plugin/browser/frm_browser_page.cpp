@@ -3,7 +3,6 @@
 
 #include "frm_browser.h"
 #include "frm_browser_controls.h"
-#include "module.h"
 #include "navigate.h"
 
 namespace duvisto {
@@ -36,11 +35,10 @@ void FrmBrowser::OnOpenInWindow() {
 
 // One box at a time, owned by the window: one asked for while it is up (a page's loop of
 // alerts, or a push's page inside it) is answered at once, as cancelled, and so is every box of
-// a page the partner chose. The DLL stays mapped while the box's loop runs, whatever the host
-// frees from it.
+// a page the partner chose. The DLL stays mapped while the box's loop runs: the loaded window
+// keeps it so, and the site the control calls through keeps DllCanUnloadNow from letting go.
 LRESULT FrmBrowser::ShowPageMessage(const wchar_t* text, const wchar_t* caption, UINT type) {
   if (!IsLoaded() || pageBoxShown_ || ShowsPartnersPage()) return IDCANCEL;
-  if (FAILED(ModuleKeepMapped())) return IDCANCEL;
   pageBoxShown_ = true;
   const int answer = MessageBoxW(window_, text, caption, (type & kPageBoxType) | MB_APPLMODAL);
   pageBoxShown_ = false;

@@ -28,7 +28,7 @@ std::atomic<HWND> g_browser{nullptr};
 std::atomic<int> g_keysOffered{0}, g_liveControls{0}, g_uiActivations{0}, g_frameActive{-1}, g_silentBeforeNavigate{0};
 std::atomic<int> g_ownNavigationsCancelled{0}, g_outlivedHook{-1};
 HRESULT g_creation = S_OK;
-bool g_announceLater = false, g_keepSite = false, g_keepSink = false;
+bool g_announceLater = false, g_noConnection = false, g_keepSite = false, g_keepSink = false;
 ComPtr<IOleClientSite> g_site;
 ComPtr<IDispatch> g_sink;
 std::function<void()> g_onUiActivate, g_onKey, g_onFrameActivate;
@@ -37,6 +37,7 @@ namespace {
 
 std::mutex g_lock;
 Calls g_calls;
+std::vector<std::wstring> g_held;  // own navigations not announced yet
 IDispatch* g_self = nullptr;  // the live stand-in as the page's events name the top-level browser
 
 #define NOT_USED(name, params) STDMETHODIMP name params override { return E_NOTIMPL; }
@@ -192,8 +193,12 @@ class RecordingBrowser : public IOleObject, public IOleInPlaceObject, public IOl
     }
     if (!navigate) return DISP_E_MEMBERNOTFOUND;
     if (recorded.rfind(L"refuse:", 0) == 0) return E_ACCESSDENIED;
-    const auto announce = [recorded] { g_ownNavigationsCancelled += !PageNavigates(recorded.c_str()); };
-    g_announceLater ? StartOnUiThread(announce) : announce();
+    if (g_announceLater) {
+      std::lock_guard<std::mutex> hold(g_lock);
+      g_held.push_back(recorded);
+    } else {
+      g_ownNavigationsCancelled += !PageNavigates(recorded.c_str());
+    }
     return S_OK;
   }
 
@@ -201,7 +206,7 @@ class RecordingBrowser : public IOleObject, public IOleInPlaceObject, public IOl
   NOT_USED(EnumConnectionPoints, (IEnumConnectionPoints**))
   STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
     *point = nullptr;
-    if (riid != DIID_DWebBrowserEvents2) return CONNECT_E_NOCONNECTION;
+    if (riid != DIID_DWebBrowserEvents2 || g_noConnection) return CONNECT_E_NOCONNECTION;
     return duvisto::ComObject<Connection, duvisto::HoldsModule::No>::Create(IID_IConnectionPoint,
                                                                            reinterpret_cast<void**>(point),
                                                                            static_cast<IDispatch*>(this));
@@ -270,12 +275,25 @@ void ResetCalls() {
   g_calls.clear();
 }
 
+void AnnounceHeld() {
+  std::vector<std::wstring> held;
+  {
+    std::lock_guard<std::mutex> hold(g_lock);
+    held.swap(g_held);
+  }
+  for (const std::wstring& address : held) g_ownNavigationsCancelled += !PageNavigates(address.c_str());
+}
+
 void ResetStandIn() {
   ResetCalls();
+  {
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_held.clear();
+  }
   g_keysOffered = g_uiActivations = g_silentBeforeNavigate = g_ownNavigationsCancelled = 0;
   g_frameActive = g_outlivedHook = -1;
   g_creation = S_OK;
-  g_announceLater = g_keepSite = g_keepSink = false;
+  g_announceLater = g_noConnection = g_keepSite = g_keepSink = false;
   g_onUiActivate = g_onKey = g_onFrameActivate = nullptr;
 }
 

@@ -31,7 +31,10 @@ extern std::atomic<HWND> g_browser;  // the in-place window of the last activate
 extern std::atomic<int> g_keysOffered, g_liveControls, g_uiActivations, g_frameActive, g_silentBeforeNavigate;
 extern std::atomic<int> g_ownNavigationsCancelled;  // the window's own navigations the window's sink cancelled
 extern HRESULT g_creation;                          // a failure here fails every CreateInstance
-extern bool g_announceLater;  // BeforeNavigate2 of the window's own navigations from the loop, as Wine's control does
+// BeforeNavigate2 of the window's own navigations held until AnnounceHeld(), as Wine's control
+// announces them later from the loop (Internet Explorer inside the Navigate call).
+extern bool g_announceLater;
+extern bool g_noConnection;  // offers no DWebBrowserEvents2 connection
 extern bool g_keepSite, g_keepSink;  // hold on to the site or the sink after Close, as a leaky control may
 extern Microsoft::WRL::ComPtr<IOleClientSite> g_site;
 extern Microsoft::WRL::ComPtr<IDispatch> g_sink;
@@ -43,6 +46,7 @@ extern std::atomic<int> g_outlivedHook;
 Calls Recorded();  // per Invoke: Navigate's one BSTR as received, or "<not Navigate(BSTR)>"
 void ResetStandIn();
 void ResetCalls();
+void AnnounceHeld();  // on the window's thread
 IClassFactory* StandInFactory();
 
 // ---- the page, as the control reports it to the window (on the window's thread)

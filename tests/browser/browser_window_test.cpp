@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <mshtmhst.h>
 #include <ole2.h>
+#include <olectl.h>
 #include <wrl/client.h>
 
 #include <algorithm>
@@ -186,7 +187,11 @@ TEST_F(BrowserWindow, AFailingStepEndsTheOpenAndLeavesWhatWasDone) {
   EXPECT_EQ(Open(BrowserMode::LocalAndRemote, L"next", CloseWhenLaidOut(kRemoteHeight), OpenOrder::NavigateThenCaption),
             S_OK);
   EXPECT_TRUE(NavigatedTo({L"refuse:this", L"next"}));
-  // The control cannot be created: the load fails and leaves nothing loaded.
+  // The control cannot be created, or offers no events to watch its page by: the load fails and
+  // leaves nothing loaded.
+  g_noConnection = true;
+  EXPECT_EQ(Open(BrowserMode::Local, L"x", none), CONNECT_E_NOCONNECTION);
+  EXPECT_FALSE(duvisto::ModuleInUse());
   g_creation = REGDB_E_CLASSNOTREG;
   EXPECT_EQ(Open(BrowserMode::Local, L"x", none), REGDB_E_CLASSNOTREG);
 }

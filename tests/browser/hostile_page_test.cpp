@@ -42,10 +42,12 @@ TEST_F(BrowserWindow, APageGoesOnlyToWebAddressesAndTheWindowsOwnNavigationsGoAn
     g_announceLater = later;
     const auto driver = [&](DWORD ui) {
       const Parts p = WaitForLaidOut(ui, kLocalHeight);
-      EXPECT_TRUE(robot::WaitUntil([] { return Recorded().size() == 1 && g_sink.Get() != nullptr; }));
       const auto navigates = [](const wchar_t* address, bool topLevel = true) {
         return AskOnUiThread<bool>([=] { return PageNavigates(address, topLevel); });
       };
+      // A frame's navigation is never the window's own, even while that one is still to come.
+      EXPECT_FALSE(navigates(L"file:///C:/windows/win.ini", false)) << "a frame, later " << later;
+      AskOnUiThread<bool>([] { AnnounceHeld(); return true; });
       EXPECT_TRUE(navigates(L"http://127.0.0.1/next.html"));
       EXPECT_TRUE(navigates(L"javascript:void(0)")) << "the page's own script";
       EXPECT_TRUE(navigates(L"about:blank"));
@@ -56,11 +58,20 @@ TEST_F(BrowserWindow, APageGoesOnlyToWebAddressesAndTheWindowsOwnNavigationsGoAn
         EXPECT_FALSE(navigates(foreign, false)) << "in a frame " << testing::PrintToString(foreign);
       }
       EXPECT_FALSE(navigates(L"http://127.0.0.1/\nx")) << "a line break";
-      // Go with a foreign address is the user's own doing: it goes, and the page's next one is judged.
-      robot::SetText(p.address, L"file:///C:/typed.htm");
-      robot::PressButton(p.window, GetDlgCtrlID(p.go));
-      EXPECT_TRUE(NavigatedTo({L"ms-settings:", L"file:///C:/typed.htm"}));
+      // Go with a foreign address is the user's own doing: it goes, once; one the control
+      // refused leaves nothing for the page to use.
+      const auto go = [&](const wchar_t* typed) {
+        robot::SetText(p.address, typed);
+        robot::PressButton(p.window, GetDlgCtrlID(p.go));
+      };
+      go(L"refuse:typed");
+      go(L"file:///C:/typed.htm");
+      EXPECT_TRUE(NavigatedTo({L"ms-settings:", L"refuse:typed", L"file:///C:/typed.htm"}));
+      AskOnUiThread<bool>([] { AnnounceHeld(); return true; });
       EXPECT_FALSE(navigates(L"file:///C:/x")) << "the own navigation is taken once";
+      go(L"refuse:again");
+      EXPECT_TRUE(NavigatedTo({L"ms-settings:", L"refuse:typed", L"file:///C:/typed.htm", L"refuse:again"}));
+      EXPECT_FALSE(navigates(L"file:///C:/x")) << "nothing left by a refused one";
       CloseWindow(p.window);
     };
     ResetCalls();

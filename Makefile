@@ -24,7 +24,7 @@ dist: bootstrap $(WIN32)/CMakeCache.txt
 	cmake --build $(WIN32) -j$(JOBS)
 	mkdir -p dist
 	cp $(WIN32)/bin/Duvisto.dll $(WIN32)/bin/installer.exe $(WIN32)/bin/host.exe dist/
-	cp tests/windows_versions/smoke_check.vbs dist/
+	cp tests/windows_versions/smoke_check.vbs tests/windows_versions/smoke_page.html dist/
 
 native: bootstrap $(NATIVE)/CMakeCache.txt
 	cmake --build $(NATIVE) -j$(JOBS)

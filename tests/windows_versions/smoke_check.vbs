@@ -6,7 +6,9 @@
 ' The DLL defaults to Duvisto.dll beside this script. The check registers a copy of it with
 ' regsvr32, creates Duvisto.Browse in a second script host (so the DLL is unloaded again when
 ' that ends), runs the window-free calls and checks their answers; with /window it also opens
-' the browser window, which you look at and close. Then it unregisters the copy, deletes it, and
+' the browser window twice at smoke_page.html beside this script (or at a web address without
+' it), in local mode and as a partner's page: try what the page lists, look, and close the
+' window each time. Then it unregisters the copy, deletes it, and
 ' puts back a registration of Duvisto that was there before. Every check prints a PASS or FAIL
 ' line; the exit code is the number of failures. On 64-bit Windows it runs itself again under
 ' the 32-bit script host, the only one that can load a 32-bit DLL.
@@ -156,7 +158,8 @@ Sub MainStage()
     stageArguments = "/stage:calls"
     If OptionGiven("/window") Then
       stageArguments = stageArguments & " /window"
-      Say "INFO: a browser window opens at " & kTestAddress & " (local mode); look at it, then close it."
+      Say "INFO: a browser window opens at " & WindowAddress() & ", first in local mode, then as a partner's page."
+      Say "INFO: each time, try what the page lists (nothing may leave the window), then close the window."
     End If
     RunStage WScript.FullName, stageArguments, IIf(OptionGiven("/window"), 1, 0)
 
@@ -249,15 +252,27 @@ Sub CallsStage()
 
   If OptionGiven("/window") Then
     result = "kept"
-    answer = browse.ParseCommand("/xbrowser", kTestAddress, Nothing, result)
+    answer = browse.ParseCommand("/xbrowser", WindowAddress(), Nothing, result)
     Expect "ParseCommand(""/xbrowser"") opens the window and answers True when it is closed", answer, True
     Expect "ParseCommand(""/xbrowser"") leaves the result", result, "kept"
+    answer = browse.ParseCommand("/xsurfak47", WindowAddress(), Nothing, result)
+    Expect "ParseCommand(""/xsurfak47"") opens it as a partner's page and answers True when it is closed", answer, True
   End If
 
   answer = browse.Uninitialize()
   Expect "Uninitialize answers Empty", answer, Empty
   Set browse = Nothing
 End Sub
+
+' The page that tries every way out of the window, beside this script; else a web address.
+Function WindowAddress()
+  Dim page : page = fso.BuildPath(fso.GetParentFolderName(WScript.ScriptFullName), "smoke_page.html")
+  If fso.FileExists(page) Then
+    WindowAddress = "file:///" & Replace(page, "\", "/")
+  Else
+    WindowAddress = kTestAddress
+  End If
+End Function
 
 ' ---- start
 

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "twips.h"
+
 namespace robot {
 
 using namespace std::chrono_literals;
@@ -93,8 +95,8 @@ struct DrivenCall {
 DrivenCall RunDriven(const std::function<void()>& blockingCall, const std::function<void(DWORD uiThreadId)>& driver,
                      std::chrono::milliseconds timeout = 30s);
 
-// Pixels for twips at the display's real DPI (15 twips a pixel at 96 DPI).
-int TwipsToPixelsX(int twips);
-int TwipsToPixelsY(int twips);
+// Pixels for twips at the display's real DPI (15 twips a pixel at 96 DPI), as the windows convert them.
+using duvisto::TwipsToPixelsX;
+using duvisto::TwipsToPixelsY;
 
 }  // namespace robot

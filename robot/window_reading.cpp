@@ -68,11 +68,4 @@ RECT ChildRectInClient(HWND child) {
   return rect;
 }
 
-int TwipsToPixelsX(int twips) {
-  return MulDiv(twips, GetDeviceCaps(duvisto::UniqueScreenDc(GetDC(nullptr)).get(), LOGPIXELSX), 1440);
-}
-int TwipsToPixelsY(int twips) {
-  return MulDiv(twips, GetDeviceCaps(duvisto::UniqueScreenDc(GetDC(nullptr)).get(), LOGPIXELSY), 1440);
-}
-
 }  // namespace robot

@@ -396,6 +396,10 @@ void BrowserWindow::TearDown() {
   CoRevokeClassObject(cookie_);
   EXPECT_EQ(g_ownNavigationsCancelled, 0) << "the window's own navigations are not the page's";
   EXPECT_FALSE(duvisto::ModuleInUse()) << "a window is still loaded";
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"DuvistoFrmBrowser", &windowClass))
+      << "the window class went with the last window";
   EXPECT_EQ(g_liveControls, 0) << "the control was not released";
   CoUninitialize();
 }

@@ -18,6 +18,7 @@
 #include "frm_browser.h"
 #include "module.h"
 #include "open_browser_window.h"
+#include "twips.h"
 #include "ui_robot.h"
 #include "unique_any.h"
 
@@ -116,9 +117,12 @@ TEST_F(BrowserWindow, LaysOutBothModesAndNavigatesOnGoAndEnter) {
     EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
     EXPECT_EQ(font.lfHeight, -MulDiv(12, TwipsToPixelsY(1440), 72));
     EXPECT_FALSE(font.lfWeight != FW_NORMAL || font.lfItalic || font.lfUnderline || font.lfStrikeOut);
-    const duvisto::UniqueAny<duvisto::NullIsEmpty<HDC, &DeleteDC>> dc(CreateCompatibleDC(nullptr));
-    SendMessageW(p.window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(p.label));
+    const duvisto::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    const auto brush = SendMessageW(p.window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                                    reinterpret_cast<LPARAM>(p.label));
     EXPECT_EQ(GetTextColor(dc.get()), RGB(255, 0, 0)) << "the warning is red";
+    EXPECT_EQ(GetBkColor(dc.get()), GetSysColor(COLOR_BTNFACE)) << "on the dialog face colour";
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), GetSysColorBrush(COLOR_BTNFACE));
 
     // Every activation lays out from the exact caption, keeps position and width, enables nothing.
     const RECT before = robot::WindowRectOnScreen(p.window);
@@ -176,6 +180,7 @@ TEST_F(BrowserWindow, LaysOutBothModesAndNavigatesOnGoAndEnter) {
   };
   EXPECT_EQ(Open(BrowserMode::Local, L"", local), S_OK);
   EXPECT_TRUE(IsWindowEnabled(own));
+  EXPECT_EQ(GetActiveWindow(), own) << "activation went back to the owner";
   DestroyWindow(own);
 }
 
@@ -207,7 +212,7 @@ LRESULT CALLBACK RefuseActivation(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 TEST_F(BrowserWindow, ShowsItsModeWhenActivationIsRefused) {
-  const duvisto::UniqueAny<duvisto::NullIsEmpty<HHOOK, &UnhookWindowsHookEx>> refuser(
+  const duvisto::UniqueHook refuser(
       SetWindowsHookExW(WH_CBT, RefuseActivation, nullptr, GetCurrentThreadId()));
   ASSERT_TRUE(refuser);
   // Opened pushed, and opened local and then pushed into from its loop: the push's mode shows at once.
@@ -235,9 +240,16 @@ TEST_F(BrowserWindow, TabGoesRoundThePageTheAddressBoxAndGo) {
     EXPECT_GE(g_uiActivations, 1) << "UI-activated as it takes the focus";
     EXPECT_EQ(g_frameActive, 1) << "told of the frame's activation";
     // The stand-in declines every key, as a page does past its last element. Tab (Shift+Tab)
-    // from the page's last element UI-activates it again as it brings the focus back.
+    // from the page's last element UI-activates it again as it brings the focus back. Tab into
+    // the address box selects what it holds, as in a dialog.
+    robot::SetText(p.address, L"typed");
     for (const bool shift : {false, true}) {
       EXPECT_TRUE(TabTo(ui, shift, shift ? p.go : p.address)) << "out of the page, Shift " << shift;
+      if (!shift) {
+        DWORD start = 1, end = 0;
+        SendMessageW(p.address, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_TRUE(start == 0 && end == 5) << "selected " << start << ".." << end;
+      }
       EXPECT_TRUE(TabTo(ui, shift, shift ? p.address : p.go));
       const int activations = g_uiActivations;
       EXPECT_TRUE(TabTo(ui, shift, browser));
@@ -364,6 +376,29 @@ TEST_F(BrowserWindow, HostsTheRealControlInPlaceInItsBox) {
     };
     EXPECT_EQ(Open(remote ? BrowserMode::LocalAndRemote : BrowserMode::Local, L"about:blank", driver), S_OK);
   }
+}
+
+// The host's thread asked to quit while the window is shown: the window goes, the open returns,
+// and the request is there again for the host's own loop, with its exit code.
+TEST_F(BrowserWindow, AQuitRequestEndsTheWindowAndStaysForTheHostsLoop) {
+  const auto driver = [&](DWORD ui) {
+    WaitForLaidOut(ui, kLocalHeight);
+    PostThreadMessageW(ui, WM_QUIT, 42, 0);
+  };
+  EXPECT_EQ(Open(BrowserMode::Local, L"", driver), S_OK);
+  MSG message{};
+  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the request for the host's loop";
+  EXPECT_EQ(message.wParam, 42u);
+  EXPECT_TRUE(robot::TopLevelWindows(robot::Owner::Thread(GetCurrentThreadId())).empty());
+}
+
+// Every conversion reads the screen's resolution through a DC of the screen's, which must go
+// back each time: about 20,000 kept ones use up the process's GDI handles (under Wine as under
+// Windows), and every layout and push converts.
+TEST(Twips, GiveBackTheScreenDcTheyRead) {
+  for (int i = 0; i < 30000; ++i) ASSERT_GT(duvisto::TwipsToPixelsY(1440), 0) << "conversion " << i;
+  const duvisto::UniqueGdiObject<HBRUSH> brush(CreateSolidBrush(RGB(1, 2, 3)));
+  EXPECT_TRUE(brush) << "GDI handles left";
 }
 
 // A control that UI-activates asks the frame for its tool space, or with a null request for none:

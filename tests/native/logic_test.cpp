@@ -183,6 +183,7 @@ TEST(PushedAddress, OnlyPlainWebAddressesOpen) {
   const std::u16string safe[] = {
       u"http://www.example.com/", u"HTTPS://Example.COM/a?b=c#d", u"hTtP://x", u"http://example.com/C:\\Windows",
       u"www.example.com/page", u"example.com", u"", u"www.example.com:8080/page", u"example.com:8080",
+      u"my-site.example.com:8080/page",
       u"192.0.2.1:80/x", u"www.example.com/a:b", u"search?q=duvisto", u"caf\u00e9.example.org/menu"};
   const std::u16string hostile[] = {
       u"file:///C:/Windows/System32/calc.exe", u"FILE://c:/x", u"javascript:alert(1)", u"JavaScript:alert('http://x')",

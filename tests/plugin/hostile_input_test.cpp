@@ -269,6 +269,8 @@ TEST_F(Hostile, MalformedLateBoundCallsFailWithTheirOwnAnswerAndDoNothing) {
       {"DISPID_VALUE as a property", DISPID_VALUE, {}, {}, DISP_E_MEMBERNOTFOUND, kNotWritten, DISPATCH_PROPERTYGET},
       {"ParseCommand as a property put", kParseCommand, parse, {}, DISP_E_MEMBERNOTFOUND, kNotWritten,
        DISPATCH_PROPERTYPUT},
+      {"ParseCommand put as a script puts a property, its value named", kParseCommand, parse, {DISPID_PROPERTYPUT},
+       DISP_E_MEMBERNOTFOUND, kNotWritten, DISPATCH_PROPERTYPUT},
       {"ParseCommand with no flags", kParseCommand, parse, {}, DISP_E_MEMBERNOTFOUND, kNotWritten, 0},
       // The call's frame.
       {"riid IID_IDispatch", kParseCommand, parse, {}, DISP_E_UNKNOWNINTERFACE, kNotWritten, DISPATCH_METHOD,

@@ -91,6 +91,9 @@ TEST_F(BrowseObject, NullOutputsGiveEPointerAndWriteNothing) {
 TEST_F(BrowseObject, DispatchResolvesNamesInAnyCaseAndWritesByReferenceArgumentsBack) {
   ComPtr<IDispatch> dispatch;
   ASSERT_HRESULT_SUCCEEDED(browse.As(&dispatch));
+  UINT typeInfos = 7;
+  EXPECT_EQ(dispatch->GetTypeInfoCount(&typeInfos), S_OK);
+  EXPECT_EQ(typeInfos, 1u) << "it describes itself, as a script host asks first";
   LPOLESTR names[] = {const_cast<LPOLESTR>(L"gEtPuBlIsHiNfO"), const_cast<LPOLESTR>(L"Navigate")};
   DISPID dispid = 0;
   ASSERT_HRESULT_SUCCEEDED(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &dispid));

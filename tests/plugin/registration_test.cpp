@@ -40,6 +40,7 @@ TEST(Registration, WritesClassProgIdLibraryAndInterfaceAndTakesBackExactlyThat) 
   EXPECT_EQ(ClassesString(kClass + L"\\InprocServer32"), DllPath());
   EXPECT_EQ(ClassesString(kClass + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
   EXPECT_EQ(ClassesString(kClass + L"\\ProgID"), L"Duvisto.Browse");
+  EXPECT_EQ(ClassesString(kClass + L"\\TypeLib"), L"{AE4D4ECD-7414-4BEE-B3D3-8B93F6FC387C}") << "the library's id";
   EXPECT_EQ(ClassesString(L"Duvisto.Browse\\CLSID"), L"{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}");
   EXPECT_EQ(ClassesString(kLibrary + L"\\1.0\\0\\win32"), DllPath());
   EXPECT_EQ(ClassesString(kInterface + L"\\ProxyStubClsid32"), L"{00020424-0000-0000-C000-000000000046}");
@@ -56,6 +57,21 @@ TEST(Registration, WritesClassProgIdLibraryAndInterfaceAndTakesBackExactlyThat) 
   ASSERT_EQ(Unregister(), 0);
   EXPECT_EQ(ClassesCensus(), before) << "unregistering must remove our entries and nothing else";
   EXPECT_EQ(Unregister(), 0) << "unregistering what is not registered is no failure";
+  ASSERT_EQ(Register(), 0);
+}
+
+// A registration that fails half-way, here at the ProgID's CLSID key, which cannot be made under
+// a volatile key, takes back everything it wrote and reports the failure.
+TEST(Registration, ThatFailsHalfWayLeavesNothingBehind) {
+  ASSERT_EQ(Unregister(), 0);
+  const std::vector<DWORD> before = ClassesCensus();
+  HKEY volatileProgId = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"Duvisto.Browse", 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr,
+                            &volatileProgId, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(volatileProgId);
+  EXPECT_NE(Register(), 0) << "the failure is reported";
+  EXPECT_EQ(ClassesCensus(), before) << "what was written is taken back";
   ASSERT_EQ(Register(), 0);
 }
 

@@ -9,6 +9,7 @@
 #include "ascii_case.h"
 #include "commands.h"
 #include "notifications.h"
+#include "page_rules.h"
 #include "push_address.h"
 #include "recording_plugin_ui.h"
 
@@ -18,7 +19,7 @@ namespace {
 constexpr std::u16string_view kWords[] = {
     u"/xbenable", u"/xbdisable", u"/xbchkmy", u"/xbchkcontact", u"/xbrowser", u"/xnewurl", u"/xbabout", u"/xsurfak47",
     u"check", u"brows", u"http://", u"https://", u"file:", u"javascript:", u"example.com:8080/", u"C:\\", u"\\\\",
-    u"//"};
+    u"//", u"about:blank", u"res://ieframe.dll/", u"res://"};
 
 void Require(bool holds) {
   if (!holds) std::abort();
@@ -94,8 +95,22 @@ struct Session {
     Command(u"/xsurfak47", text);
   }
 
+  // Where a page may go by itself: a web address without control characters, a blank page, its
+  // own script or the control's error pages, and nothing else.
+  static void PageAddress(const std::u16string& address) {
+    if (!IsAllowedPageAddress(address)) return;
+    if (StartsWithIgnoringAsciiCase(address, u"http://") || StartsWithIgnoringAsciiCase(address, u"https://")) {
+      for (char16_t c : address) Require(c >= 0x20 && c != 0x7F && c != 0x85 && c != 0x2028 && c != 0x2029);
+      return;
+    }
+    Require(EqualsIgnoringAsciiCase(address, u"about:blank") || StartsWithIgnoringAsciiCase(address, u"javascript:") ||
+            StartsWithIgnoringAsciiCase(address, u"res://ieframe.dll/") ||
+            StartsWithIgnoringAsciiCase(address, u"res://shdoclc.dll/"));
+  }
+
   // A safe address: no control character, leading slash or backslash, drive letter, or scheme but http(s).
   void Address(const std::u16string& address, bool accepted = false) {
+    PageAddress(address);
     if (!IsSafePushedAddress(address)) return Require(!accepted);
     for (char16_t c : address) Require(c >= 0x20 && c != 0x7F && c != 0x85 && c != 0x2028 && c != 0x2029);
     Require(address.empty() || (address[0] != u'\\' && address[0] != u'/'));

@@ -59,13 +59,13 @@ Status ShowOwnStatus(const BrowseState& state, PluginUi& ui) {
 
 // Marks the push as our own and hands the notification to the host before the window opens:
 // both stay done even when a later step fails.
-Status PushAddress(BrowseState& state, PluginUi& ui, std::u16string_view address, CommandResult& out) {
+Status PushAddress(BrowseState& state, PluginUi& ui, std::u16string_view address, TextOutput& sResult) {
   if (state.RemoteStatusText() == kDisabled) {
     return ui.ShowMessage(kPushRefused, kApplicationTitle, MessageIcon::None);
   }
   state.sPushOrigin = kOwnPushMarker;
-  out.result = PushNotification(address);
-  out.resultWritten = true;
+  const Status written = WritePushNotification(sResult, address);
+  if (Failed(written)) return written;
   const Status status = ui.ShowMessage(kPushExplanation, kApplicationTitle, MessageIcon::Information);
   if (Failed(status)) return status;
   return ui.OpenBrowser(BrowserMode::LocalAndRemote, address, OpenOrder::NavigateThenCaption);
@@ -73,7 +73,7 @@ Status PushAddress(BrowseState& state, PluginUi& ui, std::u16string_view address
 
 Status ShowAbout(PluginUi& ui) {
   std::u16string text = u"Duvisto v";
-  text += VersionText();
+  text += kVersionText;
   text += u" by morvane12\r\n";
   text += kAuthorContact;
   text += u"\r\nTesters: Irva, Korvalen\r\nInstaller by: Tovu";
@@ -83,11 +83,10 @@ Status ShowAbout(PluginUi& ui) {
 }  // namespace
 
 Status ParseCommand(BrowseState& state, PluginUi& ui, std::u16string_view sCommand,
-                    std::u16string_view sCommandArg, CommandResult& out) {
-  out = CommandResult{};
+                    std::u16string_view sCommandArg, TextOutput& sResult, bool& handled) {
   const CommandWord* match = FindCommand(sCommand);
-  if (match == nullptr) return kOk;
-  out.handled = true;
+  handled = match != nullptr;
+  if (!handled) return kOk;
 
   switch (match->command) {
     case Command::Enable:
@@ -99,13 +98,11 @@ Status ParseCommand(BrowseState& state, PluginUi& ui, std::u16string_view sComma
     case Command::CheckMine:
       return ShowOwnStatus(state, ui);
     case Command::CheckContact:
-      out.result = StatusRequest();
-      out.resultWritten = true;
-      return kOk;
+      return WriteStatusRequest(sResult);
     case Command::Browser:
       return ui.OpenBrowser(BrowserMode::Local, sCommandArg, OpenOrder::CaptionThenNavigate);
     case Command::NewUrl:
-      return PushAddress(state, ui, sCommandArg, out);
+      return PushAddress(state, ui, sCommandArg, sResult);
     case Command::About:
       return ShowAbout(ui);
     case Command::Surf:

@@ -14,6 +14,8 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
+static_assert(kOutOfMemory == E_OUTOFMEMORY, "the logic reports running out of memory as the host expects");
+
 constexpr VARIANT_BOOL ToHostBoolean(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 // The only failure the logic can meet is running out of memory; it must reach the host as a
@@ -129,15 +131,14 @@ STDMETHODIMP Browse::ParseCommand(BSTR sCommand, BSTR sCommandArg, IDispatch* oC
   return Guarded([&] {
     // The host keeps its in-strings for the whole call, modal loops included; sResult is written
     // only after the logic has finished with them, so a caller passing one string for both is safe.
-    CommandResult outcome;
-    const Status status = duvisto::ParseCommand(state_, ui_, View(sCommand), View(sCommandArg), outcome);
+    BstrAnswer answer;
+    bool handled = false;
+    const Status status =
+        duvisto::ParseCommand(state_, ui_, View(sCommand), View(sCommandArg), answer, handled);
     // A result written before a failure stays written, as the host's own language would leave it.
-    if (outcome.resultWritten) {
-      const HRESULT hr = ReplaceBstr(sResult, outcome.result);
-      if (FAILED(hr)) return hr;
-    }
+    answer.StoreInto(sResult);
     if (Failed(status)) return static_cast<HRESULT>(status);
-    *result = ToHostBoolean(outcome.handled);
+    *result = ToHostBoolean(handled);
     return S_OK;
   });
 }
@@ -149,12 +150,12 @@ STDMETHODIMP Browse::ReceiveNotify(BSTR sNotifyCode, BSTR sText, BSTR, IDispatch
   // Opens no window, so nothing can re-enter it or release the object during the call.
   const ComPtr<IDispatch> conversationWindow(oConversationWnd);
   return Guarded([&] {
-    const NotifyResult outcome = duvisto::ReceiveNotify(state_, View(sNotifyCode), View(sText));
-    if (outcome.textToSendWritten) {
-      const HRESULT hr = ReplaceBstr(sTextToSend, outcome.textToSend);
-      if (FAILED(hr)) return hr;
-    }
-    *result = ToHostBoolean(outcome.handled);
+    BstrAnswer answer;
+    bool handled = false;
+    const Status status = duvisto::ReceiveNotify(state_, View(sNotifyCode), View(sText), answer, handled);
+    if (Failed(status)) return static_cast<HRESULT>(status);
+    answer.StoreInto(sTextToSend);
+    *result = ToHostBoolean(handled);
     return S_OK;
   });
 }

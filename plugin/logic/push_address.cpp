@@ -16,48 +16,68 @@ bool IsHostNameCharacter(char16_t c) {
          c == u'-' || c == u'.';
 }
 
-bool IsDecimalNumber(std::u16string_view text) {
-  if (text.empty()) return false;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return false;
-  }
-  return true;
-}
+bool IsDecimalDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// "www.example.com:8080": a dotted host name and a port. Such text also parses as a scheme
-// ("www.example.com") with digits after it; no scheme taking only digits can reach a file or
-// run a script, so the dot and the digits-only port are what we insist on.
-bool IsHostAndPort(std::u16string_view authority) {
-  const std::size_t colon = authority.find(u':');
-  if (colon == std::u16string_view::npos) return false;
-  const std::u16string_view host = authority.substr(0, colon);
-  if (host.empty() || host.find(u'.') == std::u16string_view::npos) return false;
-  for (char16_t c : host) {
-    if (!IsHostNameCharacter(c)) return false;
+// What an address without a scheme shows before its first '/' (its authority), read one
+// character at a time.
+struct Authority {
+  bool ended = false;         // the first '/' has been read
+  bool colon = false;         // a ':' has been read; what follows the first one is the port
+  bool hostIsName = true;     // before the colon: letters, digits, '-' and '.' only
+  bool hostIsDotted = false;  // before the colon: at least one '.'
+  bool portIsNumber = false;  // after the colon: one decimal digit or more, nothing else
+  bool portIsBroken = false;
+
+  // False when the character alone makes the address unsafe.
+  bool Read(char16_t c) {
+    if (ended) return true;
+    if (c == u'/') {
+      ended = true;
+      return true;
+    }
+    // A backslash is a file path's separator, never part of a host name ("..\..\Windows", "www.example.com\..\x").
+    if (c == u'\\') return false;
+    if (colon) {
+      portIsNumber = true;
+      portIsBroken |= !IsDecimalDigit(c);
+    } else if (c == u':') {
+      colon = true;
+    } else {
+      hostIsName &= IsHostNameCharacter(c);
+      hostIsDotted |= c == u'.';
+    }
+    return true;
   }
-  return IsDecimalNumber(authority.substr(colon + 1));
-}
+
+  // "www.example.com:8080": a dotted host name and a port. Such text also parses as a scheme
+  // ("www.example.com") with digits after it; no scheme taking only digits can reach a file or
+  // run a script, so the dot and the digits-only port are what we insist on. Anything else
+  // before a ':' is a scheme or a drive letter.
+  bool IsSafe() const {
+    if (!colon) return true;  // "www.example.com/page", ""
+    if (!hostIsDotted || !hostIsName) return false;
+    return portIsNumber && !portIsBroken;
+  }
+};
 
 }  // namespace
 
 bool IsSafePushedAddress(std::u16string_view address) {
-  for (char16_t c : address) {
-    if (IsControlCharacter(c)) return false;
-  }
-  if (StartsWithIgnoringAsciiCase(address, u"http://") || StartsWithIgnoringAsciiCase(address, u"https://")) {
-    return true;
-  }
-
+  const bool webScheme =
+      StartsWithIgnoringAsciiCase(address, u"http://") || StartsWithIgnoringAsciiCase(address, u"https://");
   // Without a scheme the text must not be a path. Deliberately stricter than "no leading
   // backslash or //": any leading '/' is a path from a drive's root ("/\server" is even a share
-  // name to Windows), and a backslash before the first '/' is a file path's separator, never
-  // part of a host name ("..\..\Windows", "www.example.com\..\x").
-  if (!address.empty() && address.front() == u'/') return false;
-  const std::u16string_view authority = address.substr(0, address.find(u'/'));
-  if (authority.find(u'\\') != std::u16string_view::npos) return false;
+  // name to Windows).
+  if (!webScheme && !address.empty() && address.front() == u'/') return false;
 
-  if (authority.find(u':') == std::u16string_view::npos) return true;  // "www.example.com/page", ""
-  return IsHostAndPort(authority);  // anything else before a ':' is a scheme or a drive letter
+  // One pass: every character must be printable, and without a web scheme the authority is read on the way.
+  Authority authority;
+  authority.ended = webScheme;
+  for (char16_t c : address) {
+    if (IsControlCharacter(c)) return false;
+    if (!authority.Read(c)) return false;
+  }
+  return webScheme || authority.IsSafe();
 }
 
 }  // namespace duvisto

@@ -22,6 +22,18 @@ constexpr CommandWord kCommandWords[] = {
     {u"/xbabout", Command::About},           {u"/xsurfak47", Command::Surf},
 };
 
+constexpr std::size_t kShortestWord = 8;   // "/xbchkmy", "/xnewurl", "/xbabout"
+constexpr std::size_t kLongestWord = 13;   // "/xbchkcontact"
+constexpr bool AllWordsFit() {
+  for (const CommandWord& entry : kCommandWords) {
+    if (entry.word.size() < kShortestWord || entry.word.size() > kLongestWord || entry.word.substr(0, 2) != u"/x") {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(AllWordsFit(), "the quick refusal in FindCommand must let every command word through");
+
 constexpr std::u16string_view kAboutTitle = u"About Duvisto";
 constexpr std::u16string_view kAuthorContact = u"duvisto@example.com";
 constexpr std::u16string_view kPushRefused =
@@ -34,6 +46,12 @@ constexpr std::u16string_view kPushExplanation =
     u"contact's browser will not pop up with the new URL until you close your browser.";
 
 const CommandWord* FindCommand(std::u16string_view sCommand) {
+  // Every word is "/x" and six to eleven more characters: the host's other commands, and most
+  // lines a user types, are turned away before any word is compared.
+  if (sCommand.size() < kShortestWord || sCommand.size() > kLongestWord || sCommand[0] != u'/' ||
+      FoldAsciiCase(sCommand[1]) != u'x') {
+    return nullptr;
+  }
   for (const CommandWord& entry : kCommandWords) {
     if (EqualsIgnoringAsciiCase(sCommand, entry.word)) return &entry;
   }

@@ -31,6 +31,32 @@ HRESULT Guarded(Body&& body) noexcept {
   }
 }
 
+// The port as one ParseCommand sees it. A box or the window runs a modal loop, from which the
+// host may call in again or release its last reference: the first one the call opens takes a
+// reference on the object, held until the call has finished. A command that opens none (a foreign
+// word, "/xbchkcontact") takes no reference.
+class HoldingUi final : public PluginUi {
+ public:
+  HoldingUi(PluginUi& ui, Browse* object) : ui_(ui), object_(object) {}
+  Status ShowMessage(std::u16string_view text, std::u16string_view title, MessageIcon icon) override {
+    Hold();
+    return ui_.ShowMessage(text, title, icon);
+  }
+  Status OpenBrowser(BrowserMode mode, std::u16string_view address, OpenOrder order) override {
+    Hold();
+    return ui_.OpenBrowser(mode, address, order);
+  }
+
+ private:
+  void Hold() {
+    if (!keepAlive_) keepAlive_ = object_;
+  }
+
+  PluginUi& ui_;
+  Browse* object_;
+  ComPtr<Browse> keepAlive_;
+};
+
 }  // namespace
 
 const InterfaceEntry<Browse> Browse::kInterfaces[] = {
@@ -124,9 +150,8 @@ STDMETHODIMP Browse::ParseCommand(BSTR sCommand, BSTR sCommandArg, IDispatch* oC
                                   VARIANT_BOOL* result) {
   if (!sResult || !result) return E_POINTER;
   *result = VARIANT_FALSE;
-  // A command can show modal UI, from whose loop the host may call in again or release its
-  // last reference: the object stays alive until this call has finished.
-  const ComPtr<Browse> keepAlive(this);
+  // Declared first, so that a reference it takes on the object is the last thing the call lets go.
+  HoldingUi ui(ui_, this);
   const ComPtr<IDispatch> conversationWindow(oConversationWnd);
   return Guarded([&] {
     // The host keeps its in-strings for the whole call, modal loops included; sResult is written
@@ -134,7 +159,7 @@ STDMETHODIMP Browse::ParseCommand(BSTR sCommand, BSTR sCommandArg, IDispatch* oC
     BstrAnswer answer;
     bool handled = false;
     const Status status =
-        duvisto::ParseCommand(state_, ui_, View(sCommand), View(sCommandArg), answer, handled);
+        duvisto::ParseCommand(state_, ui, View(sCommand), View(sCommandArg), answer, handled);
     // A result written before a failure stays written, as the host's own language would leave it.
     answer.StoreInto(sResult);
     if (Failed(status)) return static_cast<HRESULT>(status);

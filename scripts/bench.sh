@@ -29,3 +29,9 @@ mkdir -p "$(dirname "$json")"
 # Wine sees the Unix root as drive Z:.
 "$root/scripts/with-wine.sh" "$win32" wine "$win32/bin/plugin_bench.exe" --json "Z:$json"
 echo "The same figures as JSON: $json"
+
+# What each object and library member brings into Duvisto.dll, beside the floor (the link maps).
+echo
+echo "Duvisto.dll beside BrowseFloor.dll, by object and library member (bytes placed by the linker):"
+python3 "$root/scripts/dll_size_breakdown.py" "$win32/deliverables/plugin/Duvisto.map" \
+  "$win32/deliverables/bench/wine/floor/BrowseFloor.map" --top 15

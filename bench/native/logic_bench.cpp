@@ -10,6 +10,15 @@
 namespace duvisto {
 namespace {
 
+// An answer written into a string of the right length, as the plug-in writes it into a BSTR.
+struct StringOutput : TextOutput {
+  std::u16string text;
+  char16_t* Room(std::size_t length) override {
+    text.resize(length);
+    return text.data();
+  }
+};
+
 // Boxes and windows close at once, so only the logic is measured.
 class InstantUi : public PluginUi {
  public:
@@ -35,8 +44,9 @@ void BM_ParseCommand(benchmark::State& run, std::u16string command, std::u16stri
   BrowseState state = Enabled();
   InstantUi ui;
   for (auto _ : run) {
-    CommandResult out;
-    benchmark::DoNotOptimize(ParseCommand(state, ui, command, arg, out));
+    StringOutput out;
+    bool handled = false;
+    benchmark::DoNotOptimize(ParseCommand(state, ui, command, arg, out, handled));
     benchmark::DoNotOptimize(out);
     state.sPushOrigin.clear();
   }
@@ -50,7 +60,12 @@ BENCHMARK_CAPTURE(BM_ParseCommand, long_foreign_word, std::u16string(4096, u'x')
 
 void BM_ReceiveNotify(benchmark::State& run, std::u16string code, std::u16string text) {
   BrowseState state = Enabled();
-  for (auto _ : run) benchmark::DoNotOptimize(ReceiveNotify(state, code, text));
+  for (auto _ : run) {
+    StringOutput out;
+    bool handled = false;
+    benchmark::DoNotOptimize(ReceiveNotify(state, code, text, out, handled));
+    benchmark::DoNotOptimize(out);
+  }
 }
 BENCHMARK_CAPTURE(BM_ReceiveNotify, check, std::u16string(u"check"), std::u16string());
 BENCHMARK_CAPTURE(BM_ReceiveNotify, push_typical, std::u16string(u"BROWS"), kTypicalAddress);

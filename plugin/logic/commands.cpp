@@ -22,6 +22,18 @@ constexpr CommandWord kCommandWords[] = {
     {u"/xbabout", Command::About},           {u"/xsurfak47", Command::Surf},
 };
 
+constexpr std::size_t kShortestWord = 8;   // "/xbchkmy", "/xnewurl", "/xbabout"
+constexpr std::size_t kLongestWord = 13;   // "/xbchkcontact"
+constexpr bool AllWordsFit() {
+  for (const CommandWord& entry : kCommandWords) {
+    if (entry.word.size() < kShortestWord || entry.word.size() > kLongestWord || entry.word.substr(0, 2) != u"/x") {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(AllWordsFit(), "the quick refusal in FindCommand must let every command word through");
+
 constexpr std::u16string_view kAboutTitle = u"About Duvisto";
 constexpr std::u16string_view kAuthorContact = u"duvisto@example.com";
 constexpr std::u16string_view kPushRefused =
@@ -34,6 +46,12 @@ constexpr std::u16string_view kPushExplanation =
     u"contact's browser will not pop up with the new URL until you close your browser.";
 
 const CommandWord* FindCommand(std::u16string_view sCommand) {
+  // Every word is "/x" and six to eleven more characters: the host's other commands, and most
+  // lines a user types, are turned away before any word is compared.
+  if (sCommand.size() < kShortestWord || sCommand.size() > kLongestWord || sCommand[0] != u'/' ||
+      FoldAsciiCase(sCommand[1]) != u'x') {
+    return nullptr;
+  }
   for (const CommandWord& entry : kCommandWords) {
     if (EqualsIgnoringAsciiCase(sCommand, entry.word)) return &entry;
   }
@@ -59,13 +77,13 @@ Status ShowOwnStatus(const BrowseState& state, PluginUi& ui) {
 
 // Marks the push as our own and hands the notification to the host before the window opens:
 // both stay done even when a later step fails.
-Status PushAddress(BrowseState& state, PluginUi& ui, std::u16string_view address, CommandResult& out) {
+Status PushAddress(BrowseState& state, PluginUi& ui, std::u16string_view address, TextOutput& sResult) {
   if (state.RemoteStatusText() == kDisabled) {
     return ui.ShowMessage(kPushRefused, kApplicationTitle, MessageIcon::None);
   }
   state.sPushOrigin = kOwnPushMarker;
-  out.result = PushNotification(address);
-  out.resultWritten = true;
+  const Status written = WritePushNotification(sResult, address);
+  if (Failed(written)) return written;
   const Status status = ui.ShowMessage(kPushExplanation, kApplicationTitle, MessageIcon::Information);
   if (Failed(status)) return status;
   return ui.OpenBrowser(BrowserMode::LocalAndRemote, address, OpenOrder::NavigateThenCaption);
@@ -73,7 +91,7 @@ Status PushAddress(BrowseState& state, PluginUi& ui, std::u16string_view address
 
 Status ShowAbout(PluginUi& ui) {
   std::u16string text = u"Duvisto v";
-  text += VersionText();
+  text += kVersionText;
   text += u" by morvane12\r\n";
   text += kAuthorContact;
   text += u"\r\nTesters: Irva, Korvalen\r\nInstaller by: Tovu";
@@ -83,11 +101,10 @@ Status ShowAbout(PluginUi& ui) {
 }  // namespace
 
 Status ParseCommand(BrowseState& state, PluginUi& ui, std::u16string_view sCommand,
-                    std::u16string_view sCommandArg, CommandResult& out) {
-  out = CommandResult{};
+                    std::u16string_view sCommandArg, TextOutput& sResult, bool& handled) {
   const CommandWord* match = FindCommand(sCommand);
-  if (match == nullptr) return kOk;
-  out.handled = true;
+  handled = match != nullptr;
+  if (!handled) return kOk;
 
   switch (match->command) {
     case Command::Enable:
@@ -99,13 +116,11 @@ Status ParseCommand(BrowseState& state, PluginUi& ui, std::u16string_view sComma
     case Command::CheckMine:
       return ShowOwnStatus(state, ui);
     case Command::CheckContact:
-      out.result = StatusRequest();
-      out.resultWritten = true;
-      return kOk;
+      return WriteStatusRequest(sResult);
     case Command::Browser:
       return ui.OpenBrowser(BrowserMode::Local, sCommandArg, OpenOrder::CaptionThenNavigate);
     case Command::NewUrl:
-      return PushAddress(state, ui, sCommandArg, out);
+      return PushAddress(state, ui, sCommandArg, sResult);
     case Command::About:
       return ShowAbout(ui);
     case Command::Surf:

@@ -1,24 +1,20 @@
 // What a chat command does: ParseCommand's decisions, free of any window system.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "browse_state.h"
 #include "plugin_ui.h"
+#include "text_output.h"
 
 namespace duvisto {
 
-struct CommandResult {
-  bool handled = false;       // the command was the plug-in's (True to the host)
-  bool resultWritten = false; // sResult must be replaced by `result`
-  std::u16string result;
-};
-
-// Runs one command. Boxes and the browser window go through `ui`, in order; state changes
-// happen after the box that announces them is dismissed. On failure the status is returned,
-// and `out` still tells what was done before it (a written result stays written).
+// Runs one command; `handled` is True to the host when the command was the plug-in's. Boxes and
+// the browser window go through `ui`, in order; state changes happen after the box that announces
+// them is dismissed. `sResult` is written only by the commands that answer, before any box. On
+// failure the status is returned, and what was done before it stays done (a written result
+// stays written).
 Status ParseCommand(BrowseState& state, PluginUi& ui, std::u16string_view sCommand,
-                    std::u16string_view sCommandArg, CommandResult& out);
+                    std::u16string_view sCommandArg, TextOutput& sResult, bool& handled);
 
 }  // namespace duvisto

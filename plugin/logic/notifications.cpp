@@ -16,61 +16,48 @@ constexpr std::u16string_view kStatusRequestText =
     u"I would like to check your status of remote browsing. This will only work if you have "
     u"Messenger Plus! and the plug-in Duvisto by morvane12.";
 
-std::u16string Notification(std::u16string_view code, std::u16string_view payload) {
-  std::u16string text;
-  text.reserve(1 + code.size() + payload.size());
-  text += kNotificationMark;
-  text += code;
-  text += payload;
-  return text;
+Status WriteNotification(TextOutput& out, std::u16string_view code, std::u16string_view payload) {
+  return WriteText(out, {std::u16string_view(&kNotificationMark, 1), code, payload});
 }
 
 }  // namespace
 
-std::u16string StatusRequest() { return Notification(kCheckCode, kStatusRequestText); }
+Status WriteStatusRequest(TextOutput& out) { return WriteNotification(out, kCheckCode, kStatusRequestText); }
 
-std::u16string PushNotification(std::u16string_view address) { return Notification(kPushCode, address); }
-
-std::u16string StatusAnswer(const BrowseState& state) {
-  constexpr std::u16string_view kBeforeVersion = u"I have Messenger Plus! and morvane12's Duvisto plug-in (v";
-  constexpr std::u16string_view kBeforeStatus = u"). My remote browsing status is \x02";
-  const std::u16string version = VersionText();
-  const std::u16string_view status = state.RemoteStatusText();
-  std::u16string text;
-  text.reserve(kBeforeVersion.size() + version.size() + kBeforeStatus.size() + status.size() + 1);
-  text += kBeforeVersion;
-  text += version;
-  text += kBeforeStatus;
-  text += status;
-  text += u'.';
-  return text;
+Status WritePushNotification(TextOutput& out, std::u16string_view address) {
+  return WriteNotification(out, kPushCode, address);
 }
 
-NotifyResult ReceiveNotify(BrowseState& state, std::u16string_view sNotifyCode, std::u16string_view sText) {
-  NotifyResult result;
+Status WriteStatusAnswer(TextOutput& out, const BrowseState& state) {
+  constexpr std::u16string_view kBeforeVersion = u"I have Messenger Plus! and morvane12's Duvisto plug-in (v";
+  constexpr std::u16string_view kBeforeStatus = u"). My remote browsing status is \x02";
+  return WriteText(out, {kBeforeVersion, kVersionText, kBeforeStatus, state.RemoteStatusText(), u"."});
+}
+
+Status ReceiveNotify(BrowseState& state, std::u16string_view sNotifyCode, std::u16string_view sText,
+                     TextOutput& sTextToSend, bool& handled) {
+  handled = false;
   if (EqualsIgnoringAsciiCase(sNotifyCode, kCheckCode)) {
-    result.textToSend = StatusAnswer(state);
-    result.textToSendWritten = true;
-    result.handled = true;
-    return result;
+    const Status status = WriteStatusAnswer(sTextToSend, state);
+    if (Failed(status)) return status;
+    handled = true;
+    return kOk;
   }
-  if (!EqualsIgnoringAsciiCase(sNotifyCode, kPushCode)) return result;
+  if (!EqualsIgnoringAsciiCase(sNotifyCode, kPushCode)) return kOk;
 
   if (state.sPushOrigin == kOwnPushMarker) {
     // Our own push handed back to us: swallowed once, and not ours to answer.
     state.sPushOrigin.clear();
-    return result;
+    return kOk;
   }
   // A partner's push is opened only when the user allows it and the address is a plain web
   // address; otherwise it is consumed and nothing happens.
   if (state.RemoteStatusText() == kEnabled && IsSafePushedAddress(sText)) {
-    result.textToSend.reserve(kLocalOpenRequest.size() + sText.size());
-    result.textToSend += kLocalOpenRequest;
-    result.textToSend += sText;
-    result.textToSendWritten = true;
+    const Status status = WriteText(sTextToSend, {kLocalOpenRequest, sText});
+    if (Failed(status)) return status;
   }
-  result.handled = true;
-  return result;
+  handled = true;
+  return kOk;
 }
 
 }  // namespace duvisto

@@ -1,24 +1,22 @@
 // What the plug-in does with a notification from the partner (or its own echo).
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "browse_state.h"
+#include "text_output.h"
 
 namespace duvisto {
 
-struct NotifyResult {
-  bool handled = false;           // True to the host
-  bool textToSendWritten = false; // sTextToSend must be replaced by `textToSend`
-  std::u16string textToSend;
-};
+// Decides what a notification means. `handled` is True to the host; `sTextToSend` is written
+// only when the notification asks for an answer. Fails only when the answer finds no memory,
+// with nothing written.
+Status ReceiveNotify(BrowseState& state, std::u16string_view sNotifyCode, std::u16string_view sText,
+                     TextOutput& sTextToSend, bool& handled);
 
-NotifyResult ReceiveNotify(BrowseState& state, std::u16string_view sNotifyCode, std::u16string_view sText);
-
-// The texts the two sides exchange.
-std::u16string StatusRequest();                          // "\t" "check" + the fixed request
-std::u16string PushNotification(std::u16string_view address);  // "\t" "brows" + address
-std::u16string StatusAnswer(const BrowseState& state);
+// The texts the two sides exchange, each written as the output's whole text.
+Status WriteStatusRequest(TextOutput& out);                               // "\t" "check" + the fixed request
+Status WritePushNotification(TextOutput& out, std::u16string_view address);  // "\t" "brows" + address
+Status WriteStatusAnswer(TextOutput& out, const BrowseState& state);
 
 }  // namespace duvisto

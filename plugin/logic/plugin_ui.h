@@ -11,6 +11,7 @@ namespace duvisto {
 // that; it stops at the first failure and hands the value back to the host.
 using Status = std::int32_t;
 constexpr Status kOk = 0;
+constexpr Status kOutOfMemory = static_cast<Status>(0x8007000E);  // E_OUTOFMEMORY
 inline bool Failed(Status s) { return s < 0; }
 
 enum class MessageIcon { None, Information };

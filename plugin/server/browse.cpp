@@ -14,6 +14,8 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
+static_assert(kOutOfMemory == E_OUTOFMEMORY, "the logic reports running out of memory as the host expects");
+
 constexpr VARIANT_BOOL ToHostBoolean(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 // The only failure the logic can meet is running out of memory; it must reach the host as a
@@ -28,6 +30,32 @@ HRESULT Guarded(Body&& body) noexcept {
     return E_OUTOFMEMORY;
   }
 }
+
+// The port as one ParseCommand sees it. A box or the window runs a modal loop, from which the
+// host may call in again or release its last reference: the first one the call opens takes a
+// reference on the object, held until the call has finished. A command that opens none (a foreign
+// word, "/xbchkcontact") takes no reference.
+class HoldingUi final : public PluginUi {
+ public:
+  HoldingUi(PluginUi& ui, Browse* object) : ui_(ui), object_(object) {}
+  Status ShowMessage(std::u16string_view text, std::u16string_view title, MessageIcon icon) override {
+    Hold();
+    return ui_.ShowMessage(text, title, icon);
+  }
+  Status OpenBrowser(BrowserMode mode, std::u16string_view address, OpenOrder order) override {
+    Hold();
+    return ui_.OpenBrowser(mode, address, order);
+  }
+
+ private:
+  void Hold() {
+    if (!keepAlive_) keepAlive_ = object_;
+  }
+
+  PluginUi& ui_;
+  Browse* object_;
+  ComPtr<Browse> keepAlive_;
+};
 
 }  // namespace
 
@@ -122,22 +150,20 @@ STDMETHODIMP Browse::ParseCommand(BSTR sCommand, BSTR sCommandArg, IDispatch* oC
                                   VARIANT_BOOL* result) {
   if (!sResult || !result) return E_POINTER;
   *result = VARIANT_FALSE;
-  // A command can show modal UI, from whose loop the host may call in again or release its
-  // last reference: the object stays alive until this call has finished.
-  const ComPtr<Browse> keepAlive(this);
+  // Declared first, so that a reference it takes on the object is the last thing the call lets go.
+  HoldingUi ui(ui_, this);
   const ComPtr<IDispatch> conversationWindow(oConversationWnd);
   return Guarded([&] {
     // The host keeps its in-strings for the whole call, modal loops included; sResult is written
     // only after the logic has finished with them, so a caller passing one string for both is safe.
-    CommandResult outcome;
-    const Status status = duvisto::ParseCommand(state_, ui_, View(sCommand), View(sCommandArg), outcome);
+    BstrAnswer answer;
+    bool handled = false;
+    const Status status =
+        duvisto::ParseCommand(state_, ui, View(sCommand), View(sCommandArg), answer, handled);
     // A result written before a failure stays written, as the host's own language would leave it.
-    if (outcome.resultWritten) {
-      const HRESULT hr = ReplaceBstr(sResult, outcome.result);
-      if (FAILED(hr)) return hr;
-    }
+    answer.StoreInto(sResult);
     if (Failed(status)) return static_cast<HRESULT>(status);
-    *result = ToHostBoolean(outcome.handled);
+    *result = ToHostBoolean(handled);
     return S_OK;
   });
 }
@@ -149,12 +175,12 @@ STDMETHODIMP Browse::ReceiveNotify(BSTR sNotifyCode, BSTR sText, BSTR, IDispatch
   // Opens no window, so nothing can re-enter it or release the object during the call.
   const ComPtr<IDispatch> conversationWindow(oConversationWnd);
   return Guarded([&] {
-    const NotifyResult outcome = duvisto::ReceiveNotify(state_, View(sNotifyCode), View(sText));
-    if (outcome.textToSendWritten) {
-      const HRESULT hr = ReplaceBstr(sTextToSend, outcome.textToSend);
-      if (FAILED(hr)) return hr;
-    }
-    *result = ToHostBoolean(outcome.handled);
+    BstrAnswer answer;
+    bool handled = false;
+    const Status status = duvisto::ReceiveNotify(state_, View(sNotifyCode), View(sText), answer, handled);
+    if (Failed(status)) return static_cast<HRESULT>(status);
+    answer.StoreInto(sTextToSend);
+    *result = ToHostBoolean(handled);
     return S_OK;
   });
 }

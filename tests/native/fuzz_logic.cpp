@@ -25,6 +25,14 @@ void Require(bool holds) {
   if (!holds) std::abort();
 }
 
+// The text a writer of the logic's puts into an output.
+template <typename Writer>
+std::u16string Written(Writer write) {
+  StringOutput out;
+  Require(write(out) == kOk && out.text);
+  return *out.text;
+}
+
 struct Session {
   explicit Session(FuzzedDataProvider& data) : data_(data) {
     ui_.whileOpen = [this](std::size_t number) {  // the host may run more lines, then the call may fail
@@ -69,28 +77,32 @@ struct Session {
   void Command(const std::u16string& word, const std::u16string& arg) {
     const std::string before = Describe(state_);
     const size_t shownBefore = ui_.shown.size();
-    CommandResult out;
-    const Status status = ParseCommand(state_, ui_, word, arg, out);
+    StringOutput out;
+    bool handled = false;
+    const Status status = ParseCommand(state_, ui_, word, arg, out, handled);
     Require(status == kOk || status == kPortFailure);
-    Require(out.handled == std::any_of(kWords, kWords + 8,  // the command words
-                                       [&](auto command) { return EqualsIgnoringAsciiCase(word, command); }));
-    if (!out.handled) Require(!out.resultWritten && ui_.shown.size() == shownBefore && Describe(state_) == before);
-    if (out.resultWritten) Require(out.result == StatusRequest() || out.result == PushNotification(arg));
+    Require(handled == std::any_of(kWords, kWords + 8,  // the command words
+                                   [&](auto command) { return EqualsIgnoringAsciiCase(word, command); }));
+    if (!handled) Require(!out.text && ui_.shown.size() == shownBefore && Describe(state_) == before);
+    if (out.text) Require(*out.text == Written(WriteStatusRequest) || *out.text == u"\tbrows" + arg);
   }
 
   void Notify(const std::u16string& code, const std::u16string& text) {
     const BrowseState before = state_;
-    const NotifyResult result = ReceiveNotify(state_, code, text);
-    if (!result.handled) {  // not ours, or the echo of our own push, which clears the marker
+    StringOutput out;
+    bool handled = false;
+    Require(ReceiveNotify(state_, code, text, out, handled) == kOk);
+    if (!handled) {  // not ours, or the echo of our own push, which clears the marker
       const bool echo = EqualsIgnoringAsciiCase(code, u"brows") && before.sPushOrigin == u"me";
-      Require(!result.textToSendWritten && StatusOf(state_) == StatusOf(before) &&
+      Require(!out.text && StatusOf(state_) == StatusOf(before) &&
               state_.sPushOrigin == (echo ? u"" : before.sPushOrigin));
       return;
     }
     Require(Describe(state_) == Describe(before));
-    if (!result.textToSendWritten || result.textToSend == StatusAnswer(before)) return;
+    if (!out.text || *out.text == Written([&](TextOutput& answer) { return WriteStatusAnswer(answer, before); }))
+      return;
     // An accepted push: a safe address, which the host then runs as the user's own line.
-    Require(result.textToSend == u"/xsurfak47 " + text && before.RemoteStatusText() == u"enabled");
+    Require(*out.text == u"/xsurfak47 " + text && before.RemoteStatusText() == u"enabled");
     Address(text, true);
     Command(u"/xsurfak47", text);
   }

@@ -2,6 +2,7 @@
 // notification answers, which pushed addresses may open, and the host calling back in meanwhile.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
 
 #include "catalogue.h"
@@ -25,18 +26,25 @@ const std::string kDisabledBox = "box Duvisto: You have disabled your remote bro
 const std::string kAnswer =
     "handled, sends I have Messenger Plus! and morvane12's Duvisto plug-in (v1.0.0). My remote browsing status is \x02";
 
+struct Parsed {
+  bool handled = false;
+  std::optional<std::u16string> result;  // what sResult became; nothing when left alone
+};
+
 // ParseCommand with an ASCII argument, expecting `status`.
-CommandResult Parse(BrowseState& s, PluginUi& ui, std::u16string_view cmd, std::string_view arg = "", Status st = kOk) {
-  CommandResult out;
-  EXPECT_EQ(ParseCommand(s, ui, cmd, U16(arg), out), st) << Narrow(cmd);
-  return out;
+Parsed Parse(BrowseState& s, PluginUi& ui, std::u16string_view cmd, std::string_view arg = "", Status st = kOk) {
+  StringOutput out;
+  bool handled = false;
+  EXPECT_EQ(ParseCommand(s, ui, cmd, U16(arg), out, handled), st) << Narrow(cmd);
+  return {handled, out.text};
 }
 
 // ReceiveNotify's answer: "handled" or "not ours", and ", sends TEXT" when sTextToSend is written.
 std::string Received(BrowseState& state, std::u16string_view code, std::u16string_view text) {
-  const NotifyResult result = ReceiveNotify(state, code, text);
-  return std::string(result.handled ? "handled" : "not ours") +
-         (result.textToSendWritten ? ", sends " + Narrow(result.textToSend) : "");
+  StringOutput out;
+  bool handled = false;
+  EXPECT_EQ(ReceiveNotify(state, code, text, out, handled), kOk) << Narrow(code);
+  return std::string(handled ? "handled" : "not ours") + (out.text ? ", sends " + Narrow(*out.text) : "");
 }
 
 struct CommandCase {
@@ -86,11 +94,11 @@ TEST_P(CommandTest, ShowsThenChangesStateOrStopsAtAFailingCall) {
     RecordingPluginUi ui;
     ui.failCallNumber = failing;
     ui.whileOpen = [&](std::size_t) { EXPECT_EQ(StatusOf(state), StatusOf(State(c.before))); };  // changed after
-    const CommandResult out = Parse(state, ui, c.command, c.arg, failing ? kPortFailure : kOk);
+    const Parsed out = Parse(state, ui, c.command, c.arg, failing ? kPortFailure : kOk);
     EXPECT_TRUE(out.handled);
     EXPECT_EQ(ui.shown, failing ? std::vector(c.shown.begin(), c.shown.begin() + failing) : c.shown);
     EXPECT_EQ(Describe(state), failing && !c.result ? c.before : c.after);
-    EXPECT_EQ(out.resultWritten ? Narrow(out.result) : "(left alone)", c.result ? c.result : "(left alone)");
+    EXPECT_EQ(out.result ? Narrow(*out.result) : "(left alone)", c.result ? c.result : "(left alone)");
   }
 }
 
@@ -103,9 +111,10 @@ TEST(CommandMatching, ForeignWordsAreLeftAloneAndEveryPublishedRowIsOurs) {
   for (const std::u16string& word : foreign) {
     BrowseState state = State("enabled me");
     RecordingPluginUi ui;
-    CommandResult out{true, true, u"stale"};
-    EXPECT_EQ(ParseCommand(state, ui, word, u"http://example.com", out), kOk);
-    EXPECT_FALSE(out.handled || out.resultWritten || !ui.shown.empty() || Describe(state) != "enabled me")
+    StringOutput out;
+    bool handled = true;
+    EXPECT_EQ(ParseCommand(state, ui, word, u"http://example.com", out, handled), kOk);
+    EXPECT_FALSE(handled || out.text || !ui.shown.empty() || Describe(state) != "enabled me")
         << Narrow(word);
   }
   BrowseState state = State("enabled");
@@ -124,7 +133,7 @@ TEST(Reentry, CommandsInsideABoxSeeTheStatusOfThenAndTheOuterBoxClosesLast) {
     if (call == 2 || call == 4) Parse(state, ui, u"/xbdisable");
   };
   Parse(state, ui, u"/xbenable");  // enabled as its box closes last, so the push below is not refused
-  EXPECT_EQ(Narrow(Parse(state, ui, u"/xnewurl", "www.example.com").result), "\tbrowswww.example.com");
+  EXPECT_EQ(Narrow(Parse(state, ui, u"/xnewurl", "www.example.com").result.value()), "\tbrowswww.example.com");
   EXPECT_EQ(ui.shown, (std::vector<std::string>{kEnabledBox, "box Duvisto (i): Remote browsing is disabled.",
                                                 kDisabledBox, kPushBox, kDisabledBox,
                                                 "window local&remote, navigate first: www.example.com"}));
@@ -175,6 +184,34 @@ TEST(ReceiveNotify, AnswersEchoesAndPushes) {
     BrowseState state = State("enabled me");  // an echo marker a foreign code must not clear
     EXPECT_EQ(Received(state, code, u"www.example.com"), "not ours") << Narrow(code);
     EXPECT_EQ(Describe(state), "enabled me") << Narrow(code);
+  }
+}
+
+// An answer that finds no memory ends the call before any box or window, with nothing written;
+// the push marker, set before the notification is built, stays set.
+TEST(OutOfMemory, AnAnswerWithoutMemoryEndsTheCallWithNothingWritten) {
+  const std::tuple<const char*, std::u16string, const char*> commands[] = {
+      {"enabled", u"/xbchkcontact", "enabled"}, {"enabled", u"/XNEWURL", "enabled me"}, {"-", u"/xnewurl", "- me"}};
+  for (const auto& [before, command, after] : commands) {
+    BrowseState state = State(before);
+    RecordingPluginUi ui;
+    StringOutput out;
+    out.refuse = true;
+    bool handled = false;
+    EXPECT_EQ(ParseCommand(state, ui, command, u"www.example.com", out, handled), kOutOfMemory) << Narrow(command);
+    EXPECT_FALSE(out.text || !ui.shown.empty()) << Narrow(command);
+    EXPECT_EQ(Describe(state), after) << Narrow(command);
+  }
+  const std::pair<const char*, std::u16string> notifications[] = {
+      {"enabled", u"check"}, {"disabled me", u"CHECK"}, {"enabled", u"brows"}};
+  for (const auto& [before, code] : notifications) {
+    BrowseState state = State(before);
+    StringOutput out;
+    out.refuse = true;
+    bool handled = false;
+    EXPECT_EQ(ReceiveNotify(state, code, u"www.example.com", out, handled), kOutOfMemory) << Narrow(code);
+    EXPECT_FALSE(out.text) << Narrow(code);
+    EXPECT_EQ(Describe(state), before) << Narrow(code);
   }
 }
 

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "browse_state.h"
 #include "plugin_ui.h"
+#include "text_output.h"
 
 namespace duvisto {
 
@@ -33,6 +35,18 @@ inline std::string StatusOf(const BrowseState& s) { return s.sRemoteStatus ? Nar
 inline std::string Describe(const BrowseState& state) {
   return StatusOf(state) + (state.sPushOrigin.empty() ? "" : " " + Narrow(state.sPushOrigin));
 }
+
+// An in-out text as the logic sees it: `text` holds what was written, nothing if it was left alone.
+// With `refuse` set it has no memory to give.
+struct StringOutput : TextOutput {
+  std::optional<std::u16string> text;
+  bool refuse = false;
+  char16_t* Room(std::size_t length) override {
+    if (refuse) return nullptr;
+    text.emplace(length, u'?');
+    return text->data();
+  }
+};
 
 class RecordingPluginUi : public PluginUi {
  public:

@@ -1,7 +1,9 @@
 #include "type_info_cache.h"
 
 #include <oleauto.h>
+#include <wrl/client.h>
 
+#include <atomic>
 #include <string>
 
 #include "module.h"
@@ -10,6 +12,9 @@ namespace duvisto {
 namespace {
 
 using Microsoft::WRL::ComPtr;
+
+// Published once by whichever thread loads it first; the others let their own copy go.
+std::atomic<ITypeInfo*> g_typeInfo{nullptr};
 
 HRESULT LoadVtableSide(const IID& dualInterface, ComPtr<ITypeInfo>& typeInfo) {
   std::wstring path;
@@ -30,25 +35,37 @@ HRESULT LoadVtableSide(const IID& dualInterface, ComPtr<ITypeInfo>& typeInfo) {
 
 }  // namespace
 
-HRESULT TypeInfoCache::Get(ITypeInfo** typeInfo) {
-  if (!typeInfo_) {
-    const HRESULT hr = LoadVtableSide(interface_, typeInfo_);
+HRESULT ModuleTypeInfo(const IID& dualInterface, ITypeInfo** typeInfo) {
+  ITypeInfo* loaded = g_typeInfo.load(std::memory_order_acquire);
+  if (loaded == nullptr) {
+    ComPtr<ITypeInfo> fresh;
+    const HRESULT hr = LoadVtableSide(dualInterface, fresh);
     if (FAILED(hr)) return hr;
+    ITypeInfo* expected = nullptr;
+    if (g_typeInfo.compare_exchange_strong(expected, fresh.Get(), std::memory_order_acq_rel)) {
+      loaded = fresh.Detach();
+    } else {
+      loaded = expected;  // another thread was first; `fresh` goes
+    }
   }
-  *typeInfo = typeInfo_.Get();
+  *typeInfo = loaded;
   return S_OK;
 }
 
-HRESULT TypeInfoCache::GetTypeInfo(UINT index, ITypeInfo** typeInfo) {
+HRESULT ModuleTypeInfoForCaller(const IID& dualInterface, UINT index, ITypeInfo** typeInfo) {
   if (!typeInfo) return E_POINTER;
   *typeInfo = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
   ITypeInfo* loaded = nullptr;
-  const HRESULT hr = Get(&loaded);
+  const HRESULT hr = ModuleTypeInfo(dualInterface, &loaded);
   if (FAILED(hr)) return hr;
   loaded->AddRef();
   *typeInfo = loaded;
   return S_OK;
+}
+
+void ReleaseModuleTypeInfo() {
+  if (ITypeInfo* loaded = g_typeInfo.exchange(nullptr)) loaded->Release();
 }
 
 }  // namespace duvisto

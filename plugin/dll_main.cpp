@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "Duvisto_h.h"
+#include "browse.h"
 #include "class_factory.h"
-#include "module.h"
 #include "registration.h"
 #include "win32_plugin_ui.h"
 
@@ -13,24 +13,24 @@ namespace {
 duvisto::Win32PluginUi g_pluginUi;
 }  // namespace
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+// libstdc++'s own: frees the buffer it keeps for exceptions thrown when memory runs out.
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+  // Unloaded by FreeLibrary (not at process exit): the runtime linked into the DLL would leave
+  // that buffer behind at each unload, and a host may load and free the plug-in many times.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) __gnu_cxx::__freeres();
   return TRUE;
 }
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (rclsid != CLSID_Browse) return CLASS_E_CLASSNOTAVAILABLE;
-  return duvisto::CreateBrowseClassFactory(g_pluginUi, riid, ppv);
+  return duvisto::GetClassObject(rclsid, CLSID_Browse, duvisto::CreateBrowse, &g_pluginUi, riid, ppv);
 }
 
-STDAPI DllCanUnloadNow() {
-  if (duvisto::ModuleInUse()) return S_FALSE;
-  // Idle, and the caller holds the library: the reference a window took may go now.
-  duvisto::ModuleStopKeepingMapped();
-  return S_OK;
-}
+STDAPI DllCanUnloadNow() { return duvisto::CanUnloadNow(); }
 
 STDAPI DllRegisterServer() { return duvisto::RegisterServer(); }
 

@@ -7,6 +7,7 @@
 #include "catalogue.h"
 #include "commands.h"
 #include "notifications.h"
+#include "type_info_cache.h"
 #include "typelib_dispatch.h"
 
 namespace duvisto {
@@ -62,7 +63,9 @@ class HoldingUi final : public PluginUi {
 const InterfaceEntry<Browse> Browse::kInterfaces[] = {
     Implements<Browse, _Browse>(IID__Browse), Implements<Browse, _Browse>(IID_IDispatch), kEndOfInterfaces};
 
-HRESULT CreateBrowse(PluginUi& ui, REFIID riid, void** ppv) { return ComObject<Browse>::Create(riid, ppv, ui); }
+HRESULT CreateBrowse(void* ui, REFIID riid, void** ppv) {
+  return ComObject<Browse>::Create(riid, ppv, *static_cast<PluginUi*>(ui));
+}
 
 STDMETHODIMP Browse::GetTypeInfoCount(UINT* count) {
   if (!count) return E_POINTER;
@@ -71,7 +74,7 @@ STDMETHODIMP Browse::GetTypeInfoCount(UINT* count) {
 }
 
 STDMETHODIMP Browse::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
-  return typeInfo_.GetTypeInfo(index, typeInfo);
+  return ModuleTypeInfoForCaller(IID__Browse, index, typeInfo);
 }
 
 STDMETHODIMP Browse::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) {
@@ -80,7 +83,7 @@ STDMETHODIMP Browse::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCI
   if (count != 0 && !names) return E_INVALIDARG;
   if (count != 0 && !dispids) return E_POINTER;
   ITypeInfo* typeInfo = nullptr;
-  const HRESULT hr = typeInfo_.Get(&typeInfo);
+  const HRESULT hr = ModuleTypeInfo(IID__Browse, &typeInfo);
   if (FAILED(hr)) return hr;
   return DispGetIDsOfNames(typeInfo, names, count, dispids);
 }
@@ -89,7 +92,7 @@ STDMETHODIMP Browse::Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPA
                             EXCEPINFO* exception, UINT* argError) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   ITypeInfo* typeInfo = nullptr;
-  const HRESULT hr = typeInfo_.Get(&typeInfo);
+  const HRESULT hr = ModuleTypeInfo(IID__Browse, &typeInfo);
   if (FAILED(hr)) return hr;
   return InvokeFromTypeInfo(typeInfo, static_cast<_Browse*>(this), dispid, flags, params, result, exception,
                             argError);

@@ -7,7 +7,6 @@
 #include "browse_state.h"
 #include "com_object.h"
 #include "plugin_ui.h"
-#include "type_info_cache.h"
 
 namespace duvisto {
 
@@ -40,11 +39,10 @@ class Browse : public _Browse {
 
  private:
   PluginUi& ui_;  // message boxes and the browser window
-  TypeInfoCache typeInfo_{IID__Browse};
   BrowseState state_;
 };
 
-// A new Browse object, handing out `riid`.
-HRESULT CreateBrowse(PluginUi& ui, REFIID riid, void** ppv);
+// A new Browse object, handing out `riid`; `ui` is the PluginUi it reaches the screen through.
+HRESULT CreateBrowse(void* ui, REFIID riid, void** ppv);
 
 }  // namespace duvisto

@@ -1,11 +1,13 @@
 // Duvisto.dll loaded as a plug-in host may load it, by LoadLibrary and its class factory, then
 // let go of the object and of the library from a message the browser window's loop, or one of
-// the plug-in's boxes, dispatches: the code must stay mapped until that loop has returned.
+// the plug-in's boxes, dispatches: the code must stay mapped until that loop has returned. And
+// what the module keeps for its objects (its type information) lives once per load of it.
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 #include "plugin_test_support.h"
+#include "process_memory.h"
 #include "ui_robot.h"
 
 namespace {
@@ -111,6 +113,66 @@ TEST(PluginLibraryThroughCom, FreesItOnlyOnceTheWindowIsGoneAndTheObjectReleased
   EXPECT_NE(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "nobody asked COM again yet";
   CoFreeUnusedLibrariesEx(0, 0);
   EXPECT_EQ(GetModuleHandleW(L"Duvisto.dll"), nullptr) << "idle, it goes";
+}
+
+// The type information is read once for the module and shared by its objects; each caller of
+// GetTypeInfo gets a reference of its own, and letting it go leaves the module's.
+TEST(PluginLibraryTypeInfo, IsReadOncePerModuleAndEachCallerHoldsItsOwnReference) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  {
+    ComPtr<_Browse> one, two;
+    ASSERT_EQ(plugin_test::CreateByProgId(one), S_OK);
+    ASSERT_EQ(plugin_test::CreateByProgId(two), S_OK);
+    ITypeInfo* first = nullptr;
+    ASSERT_EQ(one->GetTypeInfo(0, 0, &first), S_OK);
+    const ULONG held = first->AddRef();
+    first->Release();
+    first->Release();
+    ITypeInfo* second = nullptr;
+    ASSERT_EQ(two->GetTypeInfo(0, 0, &second), S_OK);
+    EXPECT_EQ(second, first) << "one for the module";
+    EXPECT_EQ(second->AddRef(), held) << "the first caller's Release took only its own reference";
+    second->Release();
+    second->Release();
+    LPOLESTR name = const_cast<LPOLESTR>(L"ParseCommand");
+    DISPID id = 0;
+    EXPECT_EQ(two->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK) << "still there for late-bound calls";
+  }
+  CoFreeUnusedLibrariesEx(0, 0);
+  CoUninitialize();
+}
+
+// Each load of the DLL reads its type library for its late-bound calls, and lets it go when it is
+// idle and unloaded: a host that loads and frees the plug-in again and again holds no more.
+TEST(PluginLibraryTypeInfo, GoesWithEachUnloadOfTheDll) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  const auto loadCallUnload = [] {
+    const HMODULE library = LoadLibraryW(plugin_test::DllPath().c_str());
+    ASSERT_NE(library, nullptr);
+    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    using CanUnloadNow = HRESULT(WINAPI*)();
+    const auto getClassObject = reinterpret_cast<GetClassObject>(GetProcAddress(library, "DllGetClassObject"));
+    const auto canUnloadNow = reinterpret_cast<CanUnloadNow>(GetProcAddress(library, "DllCanUnloadNow"));
+    {
+      ComPtr<IClassFactory> factory;
+      ComPtr<IDispatch> object;
+      ASSERT_EQ(getClassObject(CLSID_Browse, IID_PPV_ARGS(&factory)), S_OK);
+      ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&object)), S_OK);
+      LPOLESTR name = const_cast<LPOLESTR>(L"ReceiveNotify");
+      DISPID id = 0;
+      ASSERT_EQ(object->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    }
+    EXPECT_EQ(canUnloadNow(), S_OK);
+    FreeLibrary(library);
+    ASSERT_EQ(GetModuleHandleW(L"Duvisto.dll"), nullptr);
+  };
+  loadCallUnload();  // the runtime's own first-time allocations
+  const process_memory::Usage growth = process_memory::GrowthAcross([&] {
+    for (int i = 0; i < 20; ++i) loadCallUnload();
+  });
+  EXPECT_EQ(growth.heapBlocks, 0) << "blocks held after 20 loads and unloads";
+  EXPECT_EQ(growth.privateBytes, 0) << "bytes held after 20 loads and unloads";
+  CoUninitialize();
 }
 
 }  // namespace

@@ -78,19 +78,19 @@ class FloorBrowse : public _Browse {
     return S_OK;
   }
   STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) override {
-    return typeInfo_.GetTypeInfo(index, typeInfo);
+    return duvisto::ModuleTypeInfoForCaller(IID__Browse, index, typeInfo);
   }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* typeInfo = nullptr;
-    const HRESULT hr = typeInfo_.Get(&typeInfo);
+    const HRESULT hr = duvisto::ModuleTypeInfo(IID__Browse, &typeInfo);
     return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo, names, count, dispids);
   }
   STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argError) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* typeInfo = nullptr;
-    const HRESULT hr = typeInfo_.Get(&typeInfo);
+    const HRESULT hr = duvisto::ModuleTypeInfo(IID__Browse, &typeInfo);
     if (FAILED(hr)) return hr;
     return typeInfo->Invoke(static_cast<_Browse*>(this), dispid, flags, params, result, exception, argError);
   }
@@ -140,7 +140,6 @@ class FloorBrowse : public _Browse {
   }
 
  private:
-  duvisto::TypeInfoCache typeInfo_{IID__Browse};
 };
 
 const InterfaceEntry<FloorBrowse> FloorBrowse::kInterfaces[] = {Implements<FloorBrowse, _Browse>(IID__Browse),
@@ -149,6 +148,6 @@ const InterfaceEntry<FloorBrowse> FloorBrowse::kInterfaces[] = {Implements<Floor
 
 }  // namespace
 
-HRESULT CreateFloorBrowse(REFIID riid, void** ppv) { return ComObject<FloorBrowse>::Create(riid, ppv); }
+HRESULT CreateFloorBrowse(void*, REFIID riid, void** ppv) { return ComObject<FloorBrowse>::Create(riid, ppv); }
 
 }  // namespace browse_floor

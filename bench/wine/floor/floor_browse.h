@@ -5,7 +5,7 @@
 
 namespace browse_floor {
 
-// Creates a new object and hands out `riid` from it.
-HRESULT CreateFloorBrowse(REFIID riid, void** ppv);
+// Creates a new object and hands out `riid` from it (an ObjectMaker: the floor needs no context).
+HRESULT CreateFloorBrowse(void* context, REFIID riid, void** ppv);
 
 }  // namespace browse_floor

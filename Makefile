@@ -50,10 +50,12 @@ bench: bootstrap
 fuzz: native
 	scripts/fuzz.sh $(NATIVE) $(FUZZ_SECONDS)
 
-# Breaks each guard listed in tests/mutants.toml once and reports any that no test notices.
-MUTANTS_TOOL ?= ../shared/tools/mutants.py
+# Breaks each guard listed in tests/mutants.toml once and reports any that no test notices
+# (scripts/mutants.py; MUTANTS_ONLY=id,id for some of them). Each mutant's output: $(BUILD)/mutants/.
+MUTANTS_ONLY ?=
 mutants: dist native
-	python3 $(MUTANTS_TOOL) tests/mutants.toml --build "$(MAKE) dist native" \
+	python3 scripts/mutants.py tests/mutants.toml $(if $(MUTANTS_ONLY),--only $(MUTANTS_ONLY)) \
+	  --logs $(BUILD)/mutants --build "$(MAKE) dist native" \
 	  --command "ctest --test-dir $(NATIVE) && scripts/with-wine.sh $(WIN32) ctest --test-dir $(WIN32)"
 
 clean:

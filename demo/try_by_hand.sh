@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Lets a person at an X display try the plug-in by hand: installs it with the real installer, as
 # the demo does, into a sandbox Wine prefix of its own (BUILD_DIR/try/wineprefix, made afresh
-# each time), then starts host.exe on this terminal for users A and B. Its windows appear on the
-# person's own display and stay until the person closes them. Never run unattended (CI): it needs
+# each time), starts a web server on 127.0.0.1 (demo/web_server.py, ended with host.exe) and
+# says its address, then starts host.exe on this terminal for users A and B. Its windows appear
+# on the person's own display and stay until the person closes them. Never run unattended (CI): it needs
 # a display and someone at it.
 # Usage: demo/try_by_hand.sh BUILD_DIR [host.exe options]   (BUILD_DIR holds bin/; `make try`)
 #        demo/try_by_hand.sh --check-display                 (only whether the display can be used)
@@ -19,11 +20,20 @@ if [ "${1:-}" = --inside-session ]; then
   echo "== Installing Duvisto with installer.exe"
   "$here/install_plugin.sh" "$build"
   transcript="$build/try/transcript.txt"
+  # shellcheck source=web_server.sh
+  . "$here/web_server.sh"
+  start_web_server "$build/try/web-requests.txt"
+  echo
+  echo "== A web server on this machine, for addresses to open and push: $web_address/"
+  echo "   Any path answers with a small page (e.g. A> /xnewurl $web_address/shared-page.html);"
+  echo "   each request it receives shows here as a [web] line, and goes to $build/try/web-requests.txt."
+  echo "   It ends with host.exe."
   echo
   echo "== host.exe for users A and B on $DISPLAY; the transcript also goes to $transcript"
   echo "   The plug-in's boxes and windows wait for you to close them."
   status=0
   wine "$build/bin/host.exe" --transcript "$(winepath -w "$transcript")" "$@" || status=$?
+  stop_web_server
   echo "try: host.exe ended with $status" >&2
   exit "$status"
 fi

@@ -31,6 +31,7 @@ std::wstring Echo(const Step& step) {
     case Step::Kind::Release: return L"@release " + user;
     case Step::Kind::Note: return L"== " + step.text;
     case Step::Kind::WithoutPlugin: return L"@without-plugin " + user;
+    case Step::Kind::Go: return L"@go " + user + L" " + Visible(step.text);
   }
   return {};
 }

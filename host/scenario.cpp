@@ -123,7 +123,8 @@ bool ParseDirective(std::wstring_view line, Step& step, std::wstring& error) {
   const UserDirective directives[] = {{L"@without-plugin", Step::Kind::WithoutPlugin, false},
                                       {L"@hold", Step::Kind::Hold, false},
                                       {L"@release", Step::Kind::Release, false},
-                                      {L"@send", Step::Kind::Send, true}};
+                                      {L"@send", Step::Kind::Send, true},
+                                      {L"@go", Step::Kind::Go, true}};
   for (const UserDirective& directive : directives) {
     if (word != directive.word) continue;
     std::wstring_view userWord;
@@ -143,7 +144,7 @@ bool ParseDirective(std::wstring_view line, Step& step, std::wstring& error) {
     }
     if (!Unescape(text, step.text, error)) return false;
     if (step.text.empty()) {
-      error = L"@send needs a text";
+      error = std::wstring(directive.word) + L" needs a text";
       return false;
     }
     return true;

@@ -6,6 +6,8 @@
 //   @send A \tbrowsx      A's host puts a raw text on the wire; \t \n \r \\ \xNN \uNNNN escapes
 //   @hold B               B's windows stay open until released
 //   @release B            B's windows are closed again after the pause
+//   @go B address         the robot types the address into B's open browser window (held) and
+//                         presses GO; the same escapes as @send
 //   @repeat N @send A x   the line after the count N times over, then one wait for the effects
 //   @note text            a heading in the transcript
 //   # comment             blank lines and comments are skipped
@@ -19,7 +21,7 @@
 namespace host {
 
 struct Step {
-  enum class Kind { Type, Send, Hold, Release, Note, WithoutPlugin };
+  enum class Kind { Type, Send, Hold, Release, Note, WithoutPlugin, Go };
   Kind kind = Kind::Note;
   int user = 0;  // 0 is A, 1 is B
   std::wstring text;

@@ -63,9 +63,30 @@ void Session::Perform(const Step& step) {
       break;
     case Step::Kind::Hold: watcher_.Hold(step.user, true); break;
     case Step::Kind::Release: watcher_.Hold(step.user, false); break;
+    case Step::Kind::Go: Go(step.user, step.text); break;
     case Step::Kind::Note:
     case Step::Kind::WithoutPlugin: break;
   }
+}
+
+void Session::Go(int user, const std::wstring& address) {
+  const std::wstring who = L"[" + std::wstring(1, users_[user]->Letter()) + L"] robot ";
+  for (HWND window : robot::TopLevelWindows(robot::Owner::Thread(users_[user]->ThreadId()))) {
+    HWND box = robot::FindChild(window, L"Edit", L"");
+    HWND go = robot::FindChild(window, L"Button", L"GO");
+    if (box == nullptr || go == nullptr) continue;
+    // As a person could: nothing is typed into a disabled box or pressed on a disabled button.
+    if (!IsWindowEnabled(box) || !IsWindowEnabled(go)) {
+      transcript_.Line(who + L"cannot type: the address box or GO is disabled");
+      return;
+    }
+    transcript_.Line(who + L"types " + Quoted(address) + L" into the address box and presses GO");
+    if (!robot::SetText(box, address) || !robot::PressButton(GetParent(go), GetDlgCtrlID(go))) {
+      transcript_.Line(who + L"could not reach the window");
+    }
+    return;
+  }
+  transcript_.Line(who + L"finds no browser window with an address box and GO (is it held open?)");
 }
 
 bool Session::WaitUntilSettled(std::chrono::milliseconds timeout) {

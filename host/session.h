@@ -42,6 +42,8 @@ class Session {
   bool GiveUp();
 
  private:
+  // The robot types `address` into the user's open browser window and presses GO.
+  void Go(int user, const std::wstring& address);
   bool SettledNow();
   bool StopUsers(std::chrono::milliseconds timeout);
 

@@ -19,7 +19,7 @@ std::wstring SentAs(const wchar_t* text) {
 
 // "KIND USER TEXT", "skipped", or "error: ..." for a malformed line.
 std::wstring ScenarioLine(const wchar_t* line) {
-  static const wchar_t* const kinds[] = {L"type", L"send", L"hold", L"release", L"note", L"without-plugin"};
+  static const wchar_t* const kinds[] = {L"type", L"send", L"hold", L"release", L"note", L"without-plugin", L"go"};
   std::optional<host::Step> step;
   std::wstring error;
   if (!host::ParseScenarioLine(line, step, error)) return L"error: " + error;
@@ -53,6 +53,7 @@ TEST(HostRules, ScenarioLinesParseOrSayWhatIsWrong) {
       {L"@send B x\\x02\\u2028\\n\\r", L"send B x\x02\x2028\n\r"},
       {L"@hold B", L"hold B "},  {L"@release a", L"release A "},
       {L"@without-plugin B", L"without-plugin B "},
+      {L"@go B http://127.0.0.1:8000/x?a=1", L"go B http://127.0.0.1:8000/x?a=1"},
       {L"@note B wakes up", L"note A B wakes up"},
       {L"   ", L"skipped"},  {L"  # indented comment", L"skipped"},  {L"\r", L"skipped"},
       // Errors are compared by their start.
@@ -60,7 +61,8 @@ TEST(HostRules, ScenarioLinesParseOrSayWhatIsWrong) {
       {L"C> hello", L"error: expected \"A> message\""},
       {L" A> indented", L"error: expected \"A> message\""},
       {L"@hold", L"error: @hold needs a user, A or B"},  {L"@hold A now", L"error: @hold takes only a user"},
-      {L"@send A", L"error: @send needs a text"},  {L"@send A \\q", L"error: unknown escape \\q"},
+      {L"@send A", L"error: @send needs a text"},  {L"@go B", L"error: @go needs a text"},
+      {L"@go", L"error: @go needs a user, A or B"},  {L"@send A \\q", L"error: unknown escape \\q"},
       {L"@send A \\x4", L"error: \\x needs 2 hex digits"},  {L"@send A x\\", L"error: a lone backslash"},
       {L"@wait 5", L"error: unknown directive \"@wait\""},
       {L"@repeat 3000 @send A \\tbrowsx", L"3000x send A \tbrowsx"},  {L"@repeat 2 B> hi", L"2x type B hi"},

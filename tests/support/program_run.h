@@ -25,7 +25,10 @@ inline ProgramRun RunProgram(std::wstring commandLine) {
   ProgramRun run;
   {
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    duvisto::UniqueFile output(CreateFileW(outputPath, GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS, 0, nullptr));
+    // Shared for reading and deleting: a program that uses the network makes Wine start service
+    // processes that inherit its handles and outlive it, keeping this file open after the run.
+    duvisto::UniqueFile output(CreateFileW(outputPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           &inheritable, CREATE_ALWAYS, 0, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;

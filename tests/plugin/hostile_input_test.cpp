@@ -3,9 +3,7 @@
 // answer, pinned exactly, and after each one the object still works and has kept its state.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,7 +72,9 @@ class Hostile : public ::testing::Test {
   }
 
   std::wstring Status() { return plugin_test::Status(browse.Get()); }
-  std::wstring Row(LONG index, const wchar_t* passed = L"kept") { return plugin_test::Row(browse.Get(), index, passed); }
+  std::wstring Row(LONG index, const wchar_t* passed = L"kept") {
+    return plugin_test::Row(browse.Get(), index, passed);
+  }
 
   // Uninitialize answers S_OK and Empty.
   static bool Uninitialized(_Browse* object) {
@@ -107,7 +107,8 @@ class Hostile : public ::testing::Test {
       });
       if (box) robot::PressButton(box->hwnd, IDOK);
     });
-    return returned ? L"box " + (box ? plugin_test::Described(*box) : L"none") + L", " + Shown(outcome) : L"did not return";
+    if (!returned) return L"did not return";
+    return L"box " + (box ? plugin_test::Described(*box) : L"none") + L", " + Shown(outcome);
   }
 
   ComPtr<_Browse> browse;

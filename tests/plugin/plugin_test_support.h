@@ -96,7 +96,7 @@ bool Enable(_Browse* object);
 
 // "/xnewurl" with remote browsing enabled: the explanation is acknowledged, `whileOpen` runs
 // while the browser window is up (and the call has not returned), then the window is closed.
-Outcome Push(_Browse* object, const std::wstring& address, const std::function<void(DWORD uiThread)>& whileOpen = nullptr,
-             std::chrono::milliseconds wait = 10s);
+Outcome Push(_Browse* object, const std::wstring& address,
+             const std::function<void(DWORD uiThread)>& whileOpen = nullptr, std::chrono::milliseconds wait = 10s);
 
 }  // namespace plugin_test

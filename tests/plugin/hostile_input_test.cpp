@@ -3,40 +3,23 @@
 // answer, pinned exactly, and after each one the object still works and has kept its state.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "plugin_test_support.h"
-#include "ui_robot.h"
 
 using namespace plugin_test;
-using namespace std::chrono_literals;
 
 namespace {
 
-constexpr DISPID kInitialize = 0x60030000, kUninitialize = 0x60030001, kGetPublishInfo = 0x60030002,
-                 kGetPublishCommandInfo = 0x60030003, kParseCommand = 0x60030004, kReceiveNotify = 0x60030005;
 constexpr UINT kNotWritten = 0xDEAD;  // puArgErr as the caller passed it
 constexpr size_t kSixteenMi = 16 * 1024 * 1024;
-constexpr wchar_t kRemoteCaption[] = L"Internet browser (local & remote)";
-const std::wstring kStatusRequest =
-    L"\tcheckI would like to check your status of remote browsing. This will only work if you have Messenger "
-    L"Plus! and the plug-in Duvisto by morvane12.";
-const std::wstring kDisabledBox = L"You have disabled your remote browsing.";
 
 // S_OK, with this handled flag and this text.
 bool Answered(const Outcome& outcome, VARIANT_BOOL handled, const std::wstring& text) {
   return outcome.hr == S_OK && outcome.handled == handled && outcome.text == text;
-}
-// An outcome as "handled: text", "not handled: text", or the failure.
-std::wstring Shown(const Outcome& outcome) {
-  if (outcome.hr != S_OK) return L"failed " + std::to_wstring(outcome.hr);
-  const VARIANT_BOOL flag = outcome.handled;
-  return (flag == VARIANT_TRUE ? L"handled: " : flag == VARIANT_FALSE ? L"not handled: " : L"unset: ") + outcome.text;
 }
 
 // Late-bound arguments, as a caller lays them out in rgvarg, and script variables' values.
@@ -88,22 +71,9 @@ class Hostile : public ::testing::Test {
     return dispatch->Invoke(member, IID_NULL, 0, flags, &params, result, nullptr, argError);
   }
 
-  // The status as the "check" answer shows it: "enabled." or "disabled.".
-  std::wstring Status() {
-    const Outcome answer = Notify(browse.Get(), L"check");
-    const bool shaped = answer.hr == S_OK && answer.handled == VARIANT_TRUE &&
-                        answer.text.compare(0, kStatusAnswer.size(), kStatusAnswer) == 0;
-    return shaped ? answer.text.substr(kStatusAnswer.size()) : L"<no answer>";
-  }
-
-  // Row `index` of the command catalogue, "name|value|help", each text passed in as `passed`
-  // ("kept", or NULL) and so left where not written.
+  std::wstring Status() { return plugin_test::Status(browse.Get()); }
   std::wstring Row(LONG index, const wchar_t* passed = L"kept") {
-    Bstr name = passed ? Bstr(passed) : Bstr(), value = passed ? Bstr(passed) : Bstr(),
-         help = passed ? Bstr(passed) : Bstr();
-    duvisto::UniqueVariant result;
-    const HRESULT hr = browse->GetPublishCommandInfo(index, name.inout(), value.inout(), help.inout(), result.reset());
-    return hr == S_OK ? name.str() + L"|" + value.str() + L"|" + help.str() : L"<failed>";
+    return plugin_test::Row(browse.Get(), index, passed);
   }
 
   // Uninitialize answers S_OK and Empty.
@@ -118,39 +88,13 @@ class Hostile : public ::testing::Test {
     EXPECT_EQ(Shown(Parse(browse.Get(), L"/xbchkcontact")), L"handled: " + kStatusRequest) << "after " << after;
   }
 
-  // Runs `call`, which shows one box: `whileUp` runs while it is up, then OK is pressed. The box
-  // as read, or nothing if none came or the call did not return.
-  std::optional<robot::MessageBoxInfo> WithBox(
-      const std::function<void()>& call,
-      const std::function<void(DWORD uiThread, const robot::MessageBoxInfo& box)>& whileUp = nullptr) {
-    std::optional<robot::MessageBoxInfo> box;
-    const auto driven = robot::RunDriven(call, [&](DWORD uiThread) {
-      box = robot::WaitForMessageBox(robot::Owner::Thread(uiThread));
-      if (!box) return;
-      if (whileUp) whileUp(uiThread, *box);
-      robot::PressButton(box->hwnd, IDOK);
-    });
-    if (!driven.callReturnedInTime) box.reset();
-    return box;
-  }
-
-  void Enable() {
-    Outcome outcome;
-    ASSERT_TRUE(WithBox([&] { outcome = Parse(browse.Get(), L"/xbenable"); }) && outcome.handled == VARIANT_TRUE);
-    ASSERT_EQ(Status(), L"enabled.");
-  }
-
-  // Runs `work` on the apartment thread from whatever modal loop it is in, and waits for it
-  // after running `meanwhile` here.
+  void Enable() { ASSERT_TRUE(plugin_test::Enable(browse.Get())); }
   bool OnUiThread(const std::function<void()>& work, const std::function<void()>& meanwhile = nullptr) const {
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    caller.Post([work, done] { work(), *done = true; });
-    if (meanwhile) meanwhile();
-    return robot::WaitUntil([&] { return done->load(); });
+    return caller.Run(work, meanwhile);
   }
 
-  // The same for a command that shows one box of `uiThread` (other than `already`): the box is
-  // read and OK pressed. "box <text>, <outcome>".
+  // Runs a command on the apartment thread from whatever modal loop it is in; it shows one box
+  // of `uiThread` (other than `already`), which is read and OK pressed. "box <title>, <outcome>".
   std::wstring CommandWithBox(DWORD uiThread, const std::wstring& command, const std::wstring& argument = L"",
                               HWND already = nullptr) {
     Outcome outcome;
@@ -163,28 +107,8 @@ class Hostile : public ::testing::Test {
       });
       if (box) robot::PressButton(box->hwnd, IDOK);
     });
-    return returned ? L"box " + (box ? box->text : L"none") + L", " + Shown(outcome) : L"did not return";
-  }
-
-  // "/xnewurl" with remote browsing enabled: the robot acknowledges the explanation, runs
-  // `whileOpen` while the browser window is up, then closes the window.
-  Outcome Push(_Browse* object, const std::wstring& address, const std::function<void(DWORD)>& whileOpen = nullptr,
-               std::chrono::milliseconds wait = 10s) {
-    Outcome outcome;
-    bool windowShown = false;
-    const auto driven = robot::RunDriven(
-        [&] { outcome = Parse(object, L"/xnewurl", address); },
-        [&](DWORD uiThread) {
-          const auto explanation = robot::WaitForMessageBox(robot::Owner::Thread(uiThread), wait);
-          if (!explanation || !robot::PressButton(explanation->hwnd, IDOK)) return;
-          const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(uiThread), kRemoteCaption, wait);
-          if (!(windowShown = window.has_value())) return;
-          if (whileOpen) whileOpen(uiThread);
-          robot::CloseAndWait(*window);
-        },
-        wait);
-    EXPECT_TRUE(driven.callReturnedInTime && windowShown) << "the explanation or the window";
-    return outcome;
+    if (!returned) return L"did not return";
+    return L"box " + (box ? plugin_test::Described(*box) : L"none") + L", " + Shown(outcome);
   }
 
   ComPtr<_Browse> browse;
@@ -316,19 +240,21 @@ TEST_F(Hostile, MalformedLateBoundCallsFailWithTheirOwnAnswerAndDoNothing) {
   }
   // Late binding itself still works.
   ASSERT_EQ(Call(kGetPublishCommandInfo, {sHelp, sValue, sName, Number(2)}), S_OK);
-  EXPECT_EQ(value.str(), L"xbdisable");
+  EXPECT_EQ(name.str() + L"|" + value.str() + L"|" + help.str(), Row(2));
 }
 
 // A script passes its variables by reference, as VT_BYREF|VT_VARIANT. A variable the method
 // writes takes the written string, whatever it held; one it does not write keeps its type and
-// value. (The script test and the object test go through the catalogue this way.)
+// value. (The smoke check's script and the object test go through the catalogue this way.)
 TEST_F(Hostile, ScriptVariablesTakeWhatTheMethodWritesAndKeepTheRest) {
   // Row 7 writes sName and sValue, not sHelp; all three hold numbers.
   duvisto::UniqueVariant owners[3];
   VARIANT &name = Holding(owners[0], Number(1)), &value = Holding(owners[1], Number(2)),
           &help = Holding(owners[2], Number(5));
   ASSERT_EQ(Call(kGetPublishCommandInfo, {VariantRef(&help), VariantRef(&value), VariantRef(&name), Number(7)}), S_OK);
-  EXPECT_EQ(DescribedAll({&name, &value, &help}), L"String About..., String xbabout, Long 5");
+  ASSERT_TRUE(name.vt == VT_BSTR && value.vt == VT_BSTR) << DescribedAll({&name, &value, &help});
+  EXPECT_EQ(std::wstring(name.bstrVal) + L"|" + value.bstrVal + L"|kept", Row(7)) << "the vtable's row";
+  EXPECT_EQ(Described(help), L"Long 5");
 
   // sResult holding a number: kept by a text that is no command, replaced by one that writes it.
   for (const auto& [command, expected] : {std::pair{L"/nothing", std::wstring(L"Long 12")},
@@ -366,8 +292,7 @@ TEST_F(Hostile, NamesResolveAndNamedArgumentsBindToTheParametersTheyName) {
   ASSERT_EQ(Call(kGetPublishCommandInfo,
                  {TextRef(value.inout()), Number(3), TextRef(help.inout()), TextRef(name.inout())}, {2, 0, 3, 1}),
             S_OK);
-  EXPECT_EQ(name.str() + L"|" + value.str() + L"|" + help.str(),
-            L"Check my status|xbchkmy|check whether remote browsing is enabled");
+  EXPECT_EQ(name.str() + L"|" + value.str() + L"|" + help.str(), Row(3)) << "the vtable's row";
   // A script's by-reference variable, named.
   VARIANT& answer = Holding(answerOwner, Number(0));
   ASSERT_EQ(Call(kReceiveNotify, {VariantRef(&answer), Text(check.get()), Object(nullptr), Text(contact.get()),
@@ -397,7 +322,7 @@ TEST_F(Hostile, NullStringsAreEmptyTextAndNullOutputsAreRefused) {
   Bstr empty;
   EXPECT_EQ(browse->ParseCommand(Bstr(L"/xbchkcontact").get(), nullptr, nullptr, empty.inout(), &flag), S_OK);
   EXPECT_EQ(empty.str(), kStatusRequest);
-  EXPECT_EQ(Row(5, nullptr), L"Open browser (local)|xbrowser|URL (address)");
+  EXPECT_EQ(Row(5, nullptr), Row(5));
   // A partner's push with a NULL payload is the empty address.
   ASSERT_NO_FATAL_FAILURE(Enable());
   Bstr toSend(L"kept");
@@ -410,7 +335,7 @@ TEST_F(Hostile, NullStringsAreEmptyTextAndNullOutputsAreRefused) {
   EXPECT_EQ(flag, VARIANT_TRUE);
   EXPECT_EQ(Status(), L"disabled.");
 
-  // NULL outputs: E_POINTER, nothing written, no box.
+  // NULL outputs: E_POINTER, nothing written, no box. One row for each output of each method.
   LONG count = -5, tags = 99;
   VARIANT variant = Number(7);
   ITypeInfo* typeInfo = reinterpret_cast<ITypeInfo*>(1);
@@ -423,15 +348,22 @@ TEST_F(Hostile, NullStringsAreEmptyTextAndNullOutputsAreRefused) {
     std::function<HRESULT()> call;
     HRESULT expected = E_POINTER;
   } refused[] = {
+      {"Initialize without its result", [&] { return browse->Initialize(0, nullptr, nullptr, nullptr); }},
+      {"Uninitialize without its result", [&] { return browse->Uninitialize(nullptr); }},
       {"GetPublishInfo without sPluginName", [&] { return browse->GetPublishInfo(nullptr, &count, &tags, &flag); }},
       {"GetPublishInfo without nCommandCount", [&] { return browse->GetPublishInfo(k, nullptr, &tags, &flag); }},
+      {"GetPublishInfo without nTagCount", [&] { return browse->GetPublishInfo(k, &count, nullptr, &flag); }},
       {"GetPublishInfo without its result", [&] { return browse->GetPublishInfo(k, &count, &tags, nullptr); }},
       {"GetPublishCommandInfo without sName",
        [&] { return browse->GetPublishCommandInfo(3, nullptr, k, k, &variant); }},
+      {"GetPublishCommandInfo without sValue",
+       [&] { return browse->GetPublishCommandInfo(2, k, nullptr, k, &variant); }},
       {"GetPublishCommandInfo without sHelp, for a row that writes none",
        [&] { return browse->GetPublishCommandInfo(1, k, k, nullptr, &variant); }},
       {"GetPublishCommandInfo without its result",
        [&] { return browse->GetPublishCommandInfo(3, k, k, k, nullptr); }},
+      {"ReceiveNotify without sTextToSend",
+       [&] { return browse->ReceiveNotify(check.get(), nullptr, nullptr, nullptr, nullptr, &flag); }},
       {"ReceiveNotify without its result",
        [&] { return browse->ReceiveNotify(check.get(), nullptr, nullptr, nullptr, k, nullptr); }},
       {"/xbenable without sResult",
@@ -492,6 +424,7 @@ TEST_F(Hostile, HugeAndOddTextsArriveWholeAndANulInAPartnersAddressIsRefused) {
 
 TEST_F(Hostile, CallsFromInsideTheBrowserWindowWorkOnTheSameState) {
   ASSERT_NO_FATAL_FAILURE(Enable());
+  const std::wstring row = Row(6);
   std::vector<std::wstring> seen;  // what the calls from inside the window gave, in order
   const Outcome push = Push(browse.Get(), L"www.example.com/outer", [&](DWORD uiThread) {
     EXPECT_TRUE(OnUiThread([&] {
@@ -503,14 +436,12 @@ TEST_F(Hostile, CallsFromInsideTheBrowserWindowWorkOnTheSameState) {
     seen.push_back(CommandWithBox(uiThread, L"/xnewurl", L"www.example.com/inner"));
     seen.push_back(std::to_wstring(robot::TopLevelWindows(robot::Owner::Thread(uiThread)).size()) + L" window");
   });
-  EXPECT_EQ(seen, (std::vector<std::wstring>{
-                      L"Open browser/change URL (local and remote)|xnewurl|URL (address)", L"uninitialized",
-                      L"enabled.",           // Uninitialize changes nothing
-                      L"not handled: kept",  // the own echo
-                      L"box " + kDisabledBox + L", handled: kept", L"disabled.",
-                      L"box Your remote browsing is disabled. Enable remote browsing (/xbenable) and try again., "
-                      L"handled: kept",
-                      L"1 window"}));  // the refused push opened nothing
+  EXPECT_EQ(seen, (std::vector<std::wstring>{row, L"uninitialized",
+                                             L"enabled.",           // Uninitialize changes nothing
+                                             L"not handled: kept",  // the own echo
+                                             L"box Duvisto, handled: kept", L"disabled.",
+                                             L"box Duvisto, handled: kept",  // the push refused
+                                             L"1 window"}));  // and nothing opened
   EXPECT_EQ(Shown(push), L"handled: \tbrowswww.example.com/outer");
   // The marker went with the echo inside, so this is the partner's push, and it meets the status
   // set inside the window.
@@ -519,6 +450,7 @@ TEST_F(Hostile, CallsFromInsideTheBrowserWindowWorkOnTheSameState) {
 }
 
 TEST_F(Hostile, CallsFromInsideABoxAndANestedBoxWriteTheirStatusesInClosingOrder) {
+  const std::wstring row = Row(7);
   std::vector<std::wstring> seen;  // what the calls from inside the outer box gave, in order
   Outcome outer;
   const auto outerBox = WithBox([&] { outer = Parse(browse.Get(), L"/xbdisable"); },
@@ -531,10 +463,10 @@ TEST_F(Hostile, CallsFromInsideABoxAndANestedBoxWriteTheirStatusesInClosingOrder
                                   EXPECT_TRUE(OnUiThread([&] { seen.push_back(Status()); }));
                                 });
   ASSERT_TRUE(outerBox);
-  EXPECT_EQ(outerBox->text + L", " + Shown(outer), kDisabledBox + L", handled: kept");
-  EXPECT_EQ(seen, (std::vector<std::wstring>{L"uninitialized", L"About...|xbabout|kept",
+  EXPECT_EQ(plugin_test::Described(*outerBox) + L", " + Shown(outer), L"Duvisto, handled: kept");
+  EXPECT_EQ(seen, (std::vector<std::wstring>{L"uninitialized", row,
                                              L"disabled.",  // Initialize's status, until a box is closed
-                                             L"box You have enabled your remote browsing., handled: kept",
+                                             L"box Duvisto (i), handled: kept",  // the inner /xbenable
                                              L"enabled."}));  // the inner box closed first
   ExpectIntact(L"disabled.", "the nested boxes: the outer box closed last");
 }
@@ -543,9 +475,6 @@ TEST_F(Hostile, CallsFromInsideABoxAndANestedBoxWriteTheirStatusesInClosingOrder
 // window: the object, and with it the DLL, stays until the call has ended, and the plug-in goes
 // on serving new objects.
 TEST_F(Hostile, AnObjectReleasedFromInsideItsOwnBoxOrWindowLivesUntilItsCallEnds) {
-  const auto canUnloadNow = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-      GetProcAddress(GetModuleHandleW(L"Duvisto.dll"), "DllCanUnloadNow"));
-  ASSERT_NE(canUnloadNow, nullptr);
   for (const bool inWindow : {false, true}) {
     const char* const where = inWindow ? "the window" : "the box";
     if (inWindow) {
@@ -557,7 +486,7 @@ TEST_F(Hostile, AnObjectReleasedFromInsideItsOwnBoxOrWindowLivesUntilItsCallEnds
     const auto release = [&] {
       released = OnUiThread([&] {
         uninitialized = Uninitialized(object);
-        dispatch.Reset(), browse.Reset(), whileInside = canUnloadNow();
+        dispatch.Reset(), browse.Reset(), whileInside = CanUnloadNow();
       });
     };
     Outcome outcome;
@@ -569,7 +498,7 @@ TEST_F(Hostile, AnObjectReleasedFromInsideItsOwnBoxOrWindowLivesUntilItsCallEnds
     ASSERT_TRUE(released && uninitialized) << where;
     EXPECT_EQ(whileInside, S_FALSE) << where << ": the object went in the middle of its own call";
     EXPECT_EQ(Shown(outcome), inWindow ? L"handled: \tbrowswww.example.com/last" : L"handled: kept") << where;
-    EXPECT_EQ(canUnloadNow(), S_OK) << where << ": the object goes once its call has ended";
+    EXPECT_EQ(CanUnloadNow(), S_OK) << where << ": the object goes once its call has ended";
     ASSERT_NO_FATAL_FAILURE(Create());
     ExpectIntact(L"disabled.", where);
   }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+
+#include "unique_any.h"
 
 namespace plugin_test {
 
@@ -23,21 +26,20 @@ int RunRegsvr32(const std::wstring& switches) {
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process))
     return -1;
+  const duvisto::UniqueHandle thread(process.hThread), running(process.hProcess);
   DWORD exitCode = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &exitCode);
-  TerminateProcess(process.hProcess, 1);  // no-op unless it hung
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  if (WaitForSingleObject(running.get(), 30000) == WAIT_OBJECT_0) GetExitCodeProcess(running.get(), &exitCode);
+  TerminateProcess(running.get(), 1);  // no-op unless it hung
   return static_cast<int>(exitCode);
 }
 
 std::wstring ClassesString(const std::wstring& path, const wchar_t* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<no key>";
+  duvisto::UniqueRegistryKey key;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.addressof()) != ERROR_SUCCESS)
+    return L"<no key>";
   wchar_t data[2048] = {};
   DWORD size = sizeof(data) - sizeof(wchar_t);
-  const LSTATUS status = RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, data, &size);
-  RegCloseKey(key);
+  const LSTATUS status = RegGetValueW(key.get(), nullptr, name, RRF_RT_REG_SZ, nullptr, data, &size);
   return status == ERROR_SUCCESS ? data : L"<missing>";
 }
 
@@ -45,6 +47,12 @@ HRESULT CreateByProgId(ComPtr<_Browse>& browse) {
   CLSID clsid{};
   const HRESULT hr = CLSIDFromProgID(L"Duvisto.Browse", &clsid);
   return FAILED(hr) ? hr : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&browse));
+}
+
+HRESULT CanUnloadNow() {
+  const auto canUnloadNow = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+      GetProcAddress(GetModuleHandleW(L"Duvisto.dll"), "DllCanUnloadNow"));
+  return canUnloadNow ? canUnloadNow() : E_UNEXPECTED;
 }
 
 namespace {
@@ -70,8 +78,18 @@ void UiThreadCaller::Post(std::function<void()> work) const {
   if (PostMessageW(window_, kRunPostedWork, 0, reinterpret_cast<LPARAM>(queued.get()))) queued.release();
 }
 
+bool UiThreadCaller::Run(const std::function<void()>& work, const std::function<void()>& meanwhile) const {
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  Post([work, done] { work(), *done = true; });
+  if (meanwhile) meanwhile();
+  return robot::WaitUntil([&] { return done->load(); });
+}
+
 const std::wstring kStatusAnswer =
     L"I have Messenger Plus! and morvane12's Duvisto plug-in (v1.0.0). My remote browsing status is \x02";
+const std::wstring kStatusRequest =
+    L"\tcheckI would like to check your status of remote browsing. This will only work if you have Messenger "
+    L"Plus! and the plug-in Duvisto by morvane12.";
 
 Outcome Parse(_Browse* object, const std::wstring& command, const std::wstring& argument) {
   Outcome outcome;
@@ -88,6 +106,73 @@ Outcome Notify(_Browse* object, const std::wstring& code, const std::wstring& te
   outcome.hr = object->ReceiveNotify(Bstr(code).get(), Bstr(text).get(), Bstr(L"B").get(), nullptr, toSend.inout(),
                                      &outcome.handled);
   outcome.text = toSend.str();
+  return outcome;
+}
+
+std::wstring Shown(const Outcome& outcome) {
+  if (outcome.hr != S_OK) return L"failed " + std::to_wstring(outcome.hr);
+  const VARIANT_BOOL flag = outcome.handled;
+  return (flag == VARIANT_TRUE ? L"handled: " : flag == VARIANT_FALSE ? L"not handled: " : L"unset: ") + outcome.text;
+}
+
+std::wstring Status(_Browse* object) {
+  const Outcome answer = Notify(object, L"check");
+  const bool shaped = answer.hr == S_OK && answer.handled == VARIANT_TRUE &&
+                      answer.text.compare(0, kStatusAnswer.size(), kStatusAnswer) == 0;
+  return shaped ? answer.text.substr(kStatusAnswer.size()) : L"<no answer>";
+}
+
+std::wstring Row(_Browse* object, LONG index, const wchar_t* passed) {
+  Bstr name = passed ? Bstr(passed) : Bstr(), value = passed ? Bstr(passed) : Bstr(),
+       help = passed ? Bstr(passed) : Bstr();
+  duvisto::UniqueVariant result;
+  const HRESULT hr = object->GetPublishCommandInfo(index, name.inout(), value.inout(), help.inout(), result.reset());
+  return hr == S_OK ? name.str() + L"|" + value.str() + L"|" + help.str() : L"<failed>";
+}
+
+std::wstring Described(const robot::MessageBoxInfo& box) {
+  return box.title + (box.icon == robot::Icon::Information ? L" (i)" : box.icon == robot::Icon::None ? L"" : L" (?)");
+}
+
+std::optional<robot::MessageBoxInfo> WithBox(
+    const std::function<void()>& call,
+    const std::function<void(DWORD uiThread, const robot::MessageBoxInfo& box)>& whileUp) {
+  std::optional<robot::MessageBoxInfo> box;
+  const auto driven = robot::RunDriven(call, [&](DWORD uiThread) {
+    box = robot::WaitForMessageBox(robot::Owner::Thread(uiThread));
+    if (!box) return;
+    if (whileUp) whileUp(uiThread, *box);
+    robot::PressButton(box->hwnd, IDOK);
+  });
+  if (!driven.callReturnedInTime) box.reset();
+  return box;
+}
+
+bool Enable(_Browse* object) {
+  Outcome outcome;
+  return WithBox([&] { outcome = Parse(object, L"/xbenable"); }) && outcome.handled == VARIANT_TRUE &&
+         Status(object) == L"enabled.";
+}
+
+Outcome Push(_Browse* object, const std::wstring& address, const std::function<void(DWORD)>& whileOpen,
+             std::chrono::milliseconds wait) {
+  Outcome outcome;
+  std::atomic<bool> returned{false};
+  bool windowShown = false, returnedWhileOpen = false;
+  const auto driven = robot::RunDriven(
+      [&] { outcome = Parse(object, L"/xnewurl", address), returned = true; },
+      [&](DWORD uiThread) {
+        const auto explanation = robot::WaitForMessageBox(robot::Owner::Thread(uiThread), wait);
+        if (!explanation || !robot::PressButton(explanation->hwnd, IDOK)) return;
+        const auto window = robot::WaitForWindowCaptioned(robot::Owner::Thread(uiThread), kRemoteCaption, wait);
+        if (!(windowShown = window.has_value())) return;
+        if (whileOpen) whileOpen(uiThread);
+        returnedWhileOpen = returned;
+        robot::CloseAndWait(*window);
+      },
+      wait);
+  EXPECT_TRUE(driven.callReturnedInTime && windowShown) << "the explanation or the window";
+  EXPECT_FALSE(returnedWhileOpen) << "the push returned before its window was closed";
   return outcome;
 }
 

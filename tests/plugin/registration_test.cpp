@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "plugin_test_support.h"
+#include "unique_any.h"
 
 using namespace plugin_test;
 
@@ -17,13 +18,11 @@ const std::wstring kLibrary = L"TypeLib\\{AE4D4ECD-7414-4BEE-B3D3-8B93F6FC387C}"
 std::vector<DWORD> ClassesCensus() {
   std::vector<DWORD> census;
   for (const wchar_t* path : {L"CLSID", L"Interface", L"TypeLib"}) {
-    HKEY key = nullptr;
+    duvisto::UniqueRegistryKey key;
     DWORD count = 0;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       nullptr);
-      RegCloseKey(key);
-    }
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, key.addressof()) == ERROR_SUCCESS)
+      RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr);
     census.push_back(count);
   }
   for (const auto& ours : {kClass, std::wstring(L"Duvisto.Browse"), kLibrary, kInterface})
@@ -47,12 +46,12 @@ TEST(Registration, WritesClassProgIdLibraryAndInterfaceAndTakesBackExactlyThat) 
   EXPECT_EQ(ClassesString(kInterface + L"\\TypeLib"), L"{AE4D4ECD-7414-4BEE-B3D3-8B93F6FC387C}");
 
   // Other tools add keys of their own under a class, several levels deep (component categories).
-  HKEY planted = nullptr;
+  duvisto::UniqueRegistryKey planted;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT,
                             (kClass + L"\\Implemented Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}").c_str(), 0,
-                            nullptr, 0, KEY_WRITE, nullptr, &planted, nullptr),
+                            nullptr, 0, KEY_WRITE, nullptr, planted.addressof(), nullptr),
             ERROR_SUCCESS);
-  RegCloseKey(planted);
+  planted.reset();
 
   ASSERT_EQ(Unregister(), 0);
   EXPECT_EQ(ClassesCensus(), before) << "unregistering must remove our entries and nothing else";
@@ -65,11 +64,11 @@ TEST(Registration, WritesClassProgIdLibraryAndInterfaceAndTakesBackExactlyThat) 
 TEST(Registration, ThatFailsHalfWayLeavesNothingBehind) {
   ASSERT_EQ(Unregister(), 0);
   const std::vector<DWORD> before = ClassesCensus();
-  HKEY volatileProgId = nullptr;
+  duvisto::UniqueRegistryKey volatileProgId;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"Duvisto.Browse", 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr,
-                            &volatileProgId, nullptr),
+                            volatileProgId.addressof(), nullptr),
             ERROR_SUCCESS);
-  RegCloseKey(volatileProgId);
+  volatileProgId.reset();
   EXPECT_NE(Register(), 0) << "the failure is reported";
   EXPECT_EQ(ClassesCensus(), before) << "what was written is taken back";
   ASSERT_EQ(Register(), 0);

@@ -42,8 +42,8 @@ class UniqueVariant {
   UniqueVariant(const UniqueVariant&) = delete;
   UniqueVariant& operator=(const UniqueVariant&) = delete;
   ~UniqueVariant() { VariantClear(&value_); }
-  // Cleared, for a callee to fill.
-  VARIANT* reset() {
+  // Cleared, for a callee to fill (an out-parameter).
+  VARIANT* put() {
     VariantClear(&value_);
     return &value_;
   }
@@ -60,8 +60,8 @@ class UniqueExcepInfo {
   UniqueExcepInfo(const UniqueExcepInfo&) = delete;
   UniqueExcepInfo& operator=(const UniqueExcepInfo&) = delete;
   ~UniqueExcepInfo() { Clear(); }
-  // Cleared, for a callee to fill.
-  EXCEPINFO* reset() {
+  // Cleared, for a callee to fill (an out-parameter).
+  EXCEPINFO* put() {
     Clear();
     return &value_;
   }

@@ -41,7 +41,7 @@ HRESULT Plugin::Publish(Publication& publication) {
     duvisto::UniqueBstr value(L"");
     duvisto::UniqueBstr help(L"");
     duvisto::UniqueVariant ignored;
-    hr = object_->GetPublishCommandInfo(index, commandName.inout(), value.inout(), help.inout(), ignored.reset());
+    hr = object_->GetPublishCommandInfo(index, commandName.inout(), value.inout(), help.inout(), ignored.put());
     if (FAILED(hr)) return hr;
     publication.commands.push_back({commandName.str(), value.str(), help.str()});
   }
@@ -76,7 +76,7 @@ HRESULT Plugin::ReceiveNotify(std::wstring_view code, std::wstring_view text, st
 
 HRESULT Plugin::Uninitialize() {
   duvisto::UniqueVariant ignored;
-  return object_->Uninitialize(ignored.reset());
+  return object_->Uninitialize(ignored.put());
 }
 
 }  // namespace host

@@ -36,7 +36,7 @@ void ReadCatalogue(_Browse* browse, CatalogueStrings& strings) {
   duvisto::UniqueVariant result;
   for (LONG index = 1; index <= 7; ++index)
     Check(browse->GetPublishCommandInfo(index, strings.name.inout(), strings.value.inout(), strings.help.inout(),
-                                        result.reset()),
+                                        result.put()),
           "GetPublishCommandInfo");
 }
 
@@ -92,7 +92,7 @@ Figure EmptyFloorFigure(std::string key, const PairedSamples& rounds) {
   figure.unit = "us";
   figure.plugin = SpreadOf(rounds.plugin);
   figure.floor = SpreadOf(rounds.floor);
-  figure.note = "BrowseFloorEmpty.dll, which answers nothing: the floor of earlier runs";
+  figure.note = "BrowseFloorEmpty.dll, which answers nothing: the call alone, without allocating an answer";
   return figure;
 }
 

@@ -18,7 +18,7 @@ HRESULT InvokeLateBound(IUnknown* control, DISPID member, WORD flags, DISPPARAMS
   UniqueExcepInfo exception;
   UINT badArgument = 0;
   hr = automation->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, parameters,
-                          flags == DISPATCH_PROPERTYPUT ? nullptr : result.reset(), exception.reset(), &badArgument);
+                          flags == DISPATCH_PROPERTYPUT ? nullptr : result.put(), exception.put(), &badArgument);
   if (hr == DISP_E_EXCEPTION && FAILED(exception.get().scode)) return exception.get().scode;
   return hr;
 }
@@ -27,7 +27,7 @@ HRESULT InvokeLateBound(IUnknown* control, DISPID member, WORD flags, DISPPARAMS
 
 HRESULT NavigateLateBound(IUnknown* control, std::wstring_view address) {
   UniqueVariant argument;
-  VARIANT* const value = argument.reset();
+  VARIANT* const value = argument.put();
   value->bstrVal = SysAllocStringLen(address.data(), static_cast<UINT>(address.size()));
   if (value->bstrVal == nullptr) return E_OUTOFMEMORY;
   value->vt = VT_BSTR;

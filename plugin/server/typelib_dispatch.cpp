@@ -5,20 +5,16 @@
 #include <algorithm>
 #include <memory>
 #include <new>
-#include <string>
 #include <vector>
 
-#include "Duvisto_h.h"
 #include "com_owners.h"
-#include "module.h"
 
 namespace duvisto {
 namespace {
 
-using Microsoft::WRL::ComPtr;
-
 // The function description for `dispid`, found by scanning: looking it up by member id is
-// unreliable on the dispatch side of dual interfaces in some runtimes.
+// unreliable on the dispatch side of dual interfaces in Wine (its index leaves out the inherited
+// methods).
 class FuncDescFor {
  public:
   // DISPID_UNKNOWN finds nothing and costs nothing.
@@ -64,7 +60,7 @@ VARTYPE ByReferenceTarget(const ELEMDESC& parameter) {
 class ConvertedVariable {
  public:
   HRESULT Convert(VARIANT* variable, VARTYPE target) {
-    VARIANT* const copy = copy_.reset();
+    VARIANT* const copy = copy_.put();
     const HRESULT hr = VariantChangeType(copy, variable, 0, target);
     if (FAILED(hr)) return hr;
     variable_ = variable;
@@ -181,8 +177,8 @@ HRESULT CheckNamedArguments(const FUNCDESC& function, const DISPPARAMS& params, 
   return S_OK;
 }
 
-// The type library's Invoke, which leaves puArgErr unset on a type mismatch in some runtimes:
-// then the argument is found here.
+// The type library's Invoke, which leaves puArgErr unset on a type mismatch in Wine: then the
+// argument is found here.
 HRESULT InvokeTyped(ITypeInfo* typeInfo, void* instance, DISPID dispid, WORD flags, DISPPARAMS* params,
                     VARIANT* result, EXCEPINFO* exception, UINT* argError, const FUNCDESC* function) {
   constexpr UINT kNotReported = static_cast<UINT>(-1);

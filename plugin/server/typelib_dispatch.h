@@ -2,7 +2,6 @@
 #pragma once
 
 #include <oaidl.h>
-#include <wrl/client.h>
 
 namespace duvisto {
 

@@ -33,7 +33,7 @@ VARIANT BooleanRef(VARIANT_BOOL* flag) { VARIANT v = Of(VT_BYREF | VT_BOOL); v.p
 VARIANT VariantRef(VARIANT* variable) { VARIANT v = Of(VT_BYREF | VT_VARIANT); v.pvarVal = variable; return v; }
 
 // A script's variable, owning `value`, to be passed by reference.
-VARIANT& Holding(duvisto::UniqueVariant& owner, const VARIANT& value) { return *owner.reset() = value; }
+VARIANT& Holding(duvisto::UniqueVariant& owner, const VARIANT& value) { return *owner.put() = value; }
 
 // A script variable as "type value" ("Empty", "Long 12", "Double 0.5", "String text", "True").
 std::wstring Described(const VARIANT& variable) {
@@ -222,7 +222,7 @@ TEST_F(Hostile, MalformedLateBoundCallsFailWithTheirOwnAnswerAndDoNothing) {
     UINT argError = kNotWritten;
     const HRESULT hr = dispatch->Invoke(c.dispid, c.shape == Shape::OtherInterface ? IID_IDispatch : IID_NULL, 0,
                                         c.flags, c.shape == Shape::NoDispParams ? nullptr : &params, &result,
-                                        exception.reset(), &argError);
+                                        exception.put(), &argError);
     EXPECT_EQ(hr, c.expected) << c.what;
     EXPECT_EQ(argError, c.argError) << c.what;
     const bool ran = c.expected == DISP_E_EXCEPTION;
@@ -285,7 +285,7 @@ TEST_F(Hostile, NamesResolveAndNamedArgumentsBindToTheParametersTheyName) {
       x(L"x"), check(L"check"), contact(L"B");
   duvisto::UniqueVariant handled, answerOwner;
   ASSERT_EQ(Call(kParseCommand, {TextRef(result.inout()), Text(command.get()), Object(nullptr), Text(x.get())},
-                 {ids[1], ids[2]}, DISPATCH_METHOD, handled.reset()),
+                 {ids[1], ids[2]}, DISPATCH_METHOD, handled.put()),
             S_OK);
   EXPECT_EQ(Described(handled.get()) + L", " + result.str(), L"True, " + kStatusRequest);
   // All four named, shuffled.
@@ -302,7 +302,7 @@ TEST_F(Hostile, NamesResolveAndNamedArgumentsBindToTheParametersTheyName) {
   EXPECT_EQ(Described(answer), L"String " + kStatusAnswer + L"disabled.");
   // The flags Visual Basic passes for a call whose value it uses.
   ASSERT_EQ(Call(kParseCommand, {TextRef(again.inout()), Object(nullptr), Text(x.get()), Text(command.get())}, {},
-                 DISPATCH_METHOD | DISPATCH_PROPERTYGET, handled.reset()),
+                 DISPATCH_METHOD | DISPATCH_PROPERTYGET, handled.put()),
             S_OK);
   EXPECT_EQ(again.str(), kStatusRequest);
   ExpectIntact(L"disabled.", "the named calls");

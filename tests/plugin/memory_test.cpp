@@ -50,9 +50,9 @@ class ScriptVariableCalls {
 
  private:
   HRESULT Call(int which) {
-    VARIANT* const first = first_.reset();
-    VARIANT* const second = second_.reset();
-    VARIANT* const third = third_.reset();
+    VARIANT* const first = first_.put();
+    VARIANT* const second = second_.put();
+    VARIANT* const third = third_.put();
     first->vt = VT_I4, first->lVal = 12;
     second->vt = VT_BSTR, second->bstrVal = SysAllocString(L"3");
     third->vt = VT_I4, third->lVal = 5;
@@ -63,7 +63,7 @@ class ScriptVariableCalls {
     if (which == 3) rgvarg[3].vt = VT_BSTR, rgvarg[3].bstrVal = notANumber_.get();
     const DISPID method = which == 0 ? kGetPublishInfo : kGetPublishCommandInfo;
     DISPPARAMS params{rgvarg, nullptr, which == 0 ? 3u : 4u, 0};
-    return dispatch_->Invoke(method, IID_NULL, 0, DISPATCH_METHOD, &params, result_.reset(), nullptr, nullptr);
+    return dispatch_->Invoke(method, IID_NULL, 0, DISPATCH_METHOD, &params, result_.put(), nullptr, nullptr);
   }
 
   ComPtr<IDispatch> dispatch_;

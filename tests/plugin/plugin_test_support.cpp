@@ -126,7 +126,7 @@ std::wstring Row(_Browse* object, LONG index, const wchar_t* passed) {
   Bstr name = passed ? Bstr(passed) : Bstr(), value = passed ? Bstr(passed) : Bstr(),
        help = passed ? Bstr(passed) : Bstr();
   duvisto::UniqueVariant result;
-  const HRESULT hr = object->GetPublishCommandInfo(index, name.inout(), value.inout(), help.inout(), result.reset());
+  const HRESULT hr = object->GetPublishCommandInfo(index, name.inout(), value.inout(), help.inout(), result.put());
   return hr == S_OK ? name.str() + L"|" + value.str() + L"|" + help.str() : L"<failed>";
 }
 

@@ -79,7 +79,7 @@ HRESULT WindowFreeCalls::Call(int which) {
     case 0:
       return browse_->GetPublishInfo(name_.inout(), &commandCount, &tagCount, &handled);
     case 1:
-      return browse_->GetPublishCommandInfo(3, name_.inout(), value_.inout(), help_.inout(), rowResult_.reset());
+      return browse_->GetPublishCommandInfo(3, name_.inout(), value_.inout(), help_.inout(), rowResult_.put());
     case 2:
       return browse_->ParseCommand(knownCommand_.get(), noArgument_.get(), nullptr, result_.inout(), &handled);
     case 3:

@@ -49,18 +49,13 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring installerPath = argv[1];
-  std::wstring commandLine = L"\"" + installerPath + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  if (!CreateProcessW(installerPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &started)) {
+  const robot::StartedProgram started = robot::StartProgram(L"\"" + installerPath + L"\"");
+  if (!started) {
     Say("cannot start " + Narrow(installerPath));
     return 1;
   }
-  const duvisto::UniqueHandle installerThread(started.hThread), installerProcess(started.hProcess);
-  const HANDLE installer = installerProcess.get();
-  const auto owner = robot::Owner::Process(started.dwProcessId);
+  const HANDLE installer = started.process.get();
+  const auto owner = robot::Owner::Process(started.id);
 
   const auto form = robot::WaitForWindow(owner, L"Form1");
   if (!form) return Fail("no installer window", installer);

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include <memory>
 
 #include "text_format.h"
+#include "unique_any.h"
 
 namespace host {
 
@@ -184,15 +184,12 @@ bool ParseScenarioLine(std::wstring_view line, std::optional<Step>& step, std::w
 }
 
 bool LoadScenario(const std::wstring& path, std::vector<Step>& steps, std::wstring& error) {
-  struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-  };
-  HANDLE raw = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (raw == INVALID_HANDLE_VALUE) {
+  const duvisto::UniqueFile file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) {
     error = path + L": cannot open the scenario (error " + std::to_wstring(GetLastError()) + L")";
     return false;
   }
-  std::unique_ptr<void, HandleCloser> file(raw);
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;

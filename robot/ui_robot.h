@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "twips.h"
+#include "unique_any.h"
 
 namespace robot {
 
@@ -94,6 +95,18 @@ struct DrivenCall {
 };
 DrivenCall RunDriven(const std::function<void()>& blockingCall, const std::function<void(DWORD uiThreadId)>& driver,
                      std::chrono::milliseconds timeout = 30s);
+
+// A program started from a whole command line (the program found from it, as the shell finds
+// it), in `folder` if one is given, its standard output and error written to `output` if one is
+// given (an inheritable handle). Empty when it could not be started.
+struct StartedProgram {
+  duvisto::UniqueHandle process;
+  DWORD id = 0;
+  explicit operator bool() const { return static_cast<bool>(process); }
+};
+StartedProgram StartProgram(std::wstring commandLine, const wchar_t* folder = nullptr, HANDLE output = nullptr);
+// Its exit code once it has ended within `timeout`; otherwise it is stopped and nothing comes back.
+std::optional<DWORD> WaitForExit(HANDLE process, std::chrono::milliseconds timeout = kDefaultWait);
 
 // Pixels for twips at the display's real DPI (15 twips a pixel at 96 DPI), as the windows convert them.
 using duvisto::TwipsToPixelsX;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 
+#include "ui_robot.h"
 #include "unique_any.h"
 
 namespace plugin_test {
@@ -18,19 +19,11 @@ std::wstring DllPath() {
 int RunRegsvr32(const std::wstring& switches) {
   wchar_t systemFolder[MAX_PATH] = {};
   GetSystemDirectoryW(systemFolder, MAX_PATH);
-  const std::wstring program = std::wstring(systemFolder) + L"\\regsvr32.exe";
-  std::wstring commandLine = L"regsvr32 " + switches + L" \"" + DllPath() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return -1;
-  const duvisto::UniqueHandle thread(process.hThread), running(process.hProcess);
-  DWORD exitCode = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(running.get(), 30000) == WAIT_OBJECT_0) GetExitCodeProcess(running.get(), &exitCode);
-  TerminateProcess(running.get(), 1);  // no-op unless it hung
-  return static_cast<int>(exitCode);
+  const robot::StartedProgram regsvr32 = robot::StartProgram(L"\"" + std::wstring(systemFolder) + L"\\regsvr32.exe\" " +
+                                                             switches + L" \"" + DllPath() + L"\"");
+  if (!regsvr32) return -1;
+  const auto exitCode = robot::WaitForExit(regsvr32.process.get(), std::chrono::seconds(30));
+  return exitCode ? static_cast<int>(*exitCode) : -1;
 }
 
 std::wstring ClassesString(const std::wstring& path, const wchar_t* name) {

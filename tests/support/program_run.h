@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "ui_robot.h"
 #include "unique_any.h"
 
 namespace test_support {
@@ -29,23 +31,10 @@ inline ProgramRun RunProgram(std::wstring commandLine) {
     // processes that inherit its handles and outlive it, keeping this file open after the run.
     duvisto::UniqueFile output(CreateFileW(outputPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                            &inheritable, CREATE_ALWAYS, 0, nullptr));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = startup.hStdError = output.get();
-    PROCESS_INFORMATION process{};
-    const bool started =
-        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-    if (!started) return run;
-    duvisto::UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    DWORD code = 0;
-    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code)) {
-      run.exitCode = static_cast<int>(code);
-    } else {
-      TerminateProcess(process.hProcess, 99);
-      WaitForSingleObject(process.hProcess, 5000);
-    }
+    const robot::StartedProgram program = robot::StartProgram(std::move(commandLine), nullptr, output.get());
+    if (!program) return run;
+    if (const auto code = robot::WaitForExit(program.process.get(), std::chrono::minutes(2)))
+      run.exitCode = static_cast<int>(*code);
   }
   {
     std::ifstream output{std::filesystem::path(outputPath)};

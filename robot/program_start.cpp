@@ -1,0 +1,33 @@
+#include <utility>
+
+#include "ui_robot.h"
+
+namespace robot {
+
+StartedProgram StartProgram(std::wstring commandLine, const wchar_t* folder, HANDLE output) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (output != nullptr) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = startup.hStdError = output;
+  }
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, output != nullptr, 0, nullptr, folder, &startup,
+                      &started))
+    return {};
+  CloseHandle(started.hThread);
+  return {duvisto::UniqueHandle(started.hProcess), started.dwProcessId};
+}
+
+std::optional<DWORD> WaitForExit(HANDLE process, std::chrono::milliseconds timeout) {
+  DWORD code = 0;
+  if (WaitForSingleObject(process, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0 &&
+      GetExitCodeProcess(process, &code))
+    return code;
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 5000);
+  return std::nullopt;
+}
+
+}  // namespace robot

@@ -1,9 +1,10 @@
 // Under Wine, through the real binaries: removal whatever happened to the machine since the
 // installation (the host gone or changed, the plug-in file gone, damaged or another's), an
 // installation over a copy that is busy for a moment, a user without administrator rights,
-// and a DLL planted under a system DLL's name beside the installer and the uninstaller.
+// and a DLL planted under a system DLL's name beside a program that follows the installer's rule.
 #include <thread>
 
+#include "program_run.h"
 #include "removal_session.h"
 
 namespace installer_test {
@@ -234,40 +235,32 @@ TEST_F(RemovalCasesTest, WithoutAdministratorRightsOneBoxAndNothingChanged) {
               fs::exists(plugins_ / L"Duvisto.dll"));
 }
 
-// Sets an environment variable for the programs a test starts, and puts it back.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
-    wchar_t old[1024];
-    const DWORD length = GetEnvironmentVariableW(name, old, 1024);
-    if (length && length < 1024) old_ = old;
-    SetEnvironmentVariableW(name, value.c_str());
-  }
-  ~ScopedEnvironment() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
+// A DLL planted beside a program under the name of a system DLL the program loads at run time
+// is loaded from there, unless the program follows the installer's rule, which the installer
+// and its uninstaller apply first thing: then the system's own comes from the system folder.
+// (Wine takes its own builtin DLL first wherever a native one lies; the run's override, set in
+// CMakeLists.txt, makes it search the folders as Windows does.)
+TEST_F(RemovalCasesTest, DllPlantedBesideAProgramIsNotLoadedUnderTheInstallersRule) {
+  wchar_t overrides[1024] = L"";
+  GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
+  ASSERT_NE(std::wstring(overrides).find(L"msimg32=n,b"), std::wstring::npos) << "run it through ctest";
+  const fs::path folder = scratch_ / L"Downloads";
+  fs::create_directories(folder);
+  fs::copy_file(bin_ / L"dll_search_probe.exe", folder / L"probe.exe");
+  fs::copy_file(bin_ / L"planted.dll", folder / L"msimg32.dll");
+  const fs::path marker = folder / L"msimg32.dll.marker";
+  const std::wstring probe = L"\"" + (folder / L"probe.exe").wstring() + L"\"";
 
- private:
-  const wchar_t* name_;
-  std::optional<std::wstring> old_;
-};
+  const auto withRule = test_support::RunProgram(probe + L" --rule");
+  EXPECT_EQ(withRule.exitCode, 0);
+  ASSERT_EQ(withRule.lines.size(), 1u);
+  EXPECT_EQ(fs::path(withRule.lines[0]).parent_path(), fs::path(L"C:\\windows\\system32"));
+  EXPECT_FALSE(fs::exists(marker));
 
-// msimg32.dll is one the window system loads while the installer runs. Planted beside the
-// installer, and beside the uninstaller, it is not loaded: system DLLs come from the system
-// folder only. (Wine would take its own builtin DLL first; the override makes it search the
-// folders as Windows does.)
-TEST_F(RemovalCasesTest, DllPlantedBesideTheInstallerOrTheUninstallerIsNotLoaded) {
-  wchar_t old[1024] = L"";
-  GetEnvironmentVariableW(L"WINEDLLOVERRIDES", old, 1024);
-  const ScopedEnvironment overrides(L"WINEDLLOVERRIDES", std::wstring(old) + L";msimg32=n,b");
-  const fs::path besideInstaller = setup_ / L"msimg32.dll";
-  fs::copy_file(bin_ / L"planted.dll", besideInstaller);
-  Install();
-  EXPECT_FALSE(fs::exists(besideInstaller.wstring() + L".marker"));
-
-  const fs::path besideUninstaller = UninstallerFolder() / L"msimg32.dll";
-  fs::copy_file(bin_ / L"planted.dll", besideUninstaller);
-  EXPECT_EQ(RemoveAsProgramsAndFeaturesDoes(), kRemoved);
-  EXPECT_FALSE(fs::exists(besideUninstaller.wstring() + L".marker"));
-  EXPECT_FALSE(fs::exists(besideInstaller.wstring() + L".marker"));
+  const auto without = test_support::RunProgram(probe);  // the plant is live
+  ASSERT_EQ(without.lines.size(), 1u);
+  EXPECT_EQ(fs::path(without.lines[0]), folder / L"msimg32.dll");
+  EXPECT_TRUE(fs::exists(marker));
 }
 
 }  // namespace

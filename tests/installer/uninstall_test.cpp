@@ -165,24 +165,45 @@ TEST_F(UninstallTest, RecordedUninstallerTakesEverythingBackAndASecondRunFindsNo
 // starts, while anything is left. Once the cause is gone, a second run finishes the job.
 TEST_F(UninstallTest, PartialRemovalKeepsWhatALaterRunNeedsAndTheNextRunFinishes) {
   Install();
-  HKEY subKey = nullptr;  // the record has gained a key of someone else's
+  // The plug-in cannot be deleted: the record names it by a path no file can have.
+  const std::wstring plugin = (plugins_ / L"Duvisto.dll").wstring();
+  const std::wstring unusable = (plugins_ / L"Duvisto|.dll").wstring();
+  const auto recordPlugin = [](const std::wstring& path) {
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"PluginFile", REG_SZ, path.c_str(),
+                    DWORD((path.size() + 1) * sizeof(wchar_t)));
+  };
+  recordPlugin(unusable);
+  InstallerRun notDeleted(setup_ / L"installer.exe", L" /uninstall");
+  std::wstring report = Uninstall(notDeleted, IDI_HAND);
+  EXPECT_EQ(report.rfind(L"The Duvisto plug-in could not be removed completely.\n\nThe plug-in could not be deleted:\n" +
+                             unusable + L"\n\n",
+                         0),
+            0u)
+      << fs::path(report).string();
+  EXPECT_NE(report.find(L"Run the uninstaller again once this is solved."), std::wstring::npos);
+  EXPECT_EQ(notDeleted.ExitCode(), 1u);
+  EXPECT_FALSE(Announced());
+  EXPECT_TRUE(EntryText(L"UninstallString"));
+  EXPECT_TRUE(fs::exists(uninstaller_));
+
+  // Then the record has gained a key of someone else's, so that it cannot be removed.
+  recordPlugin(plugin);
+  HKEY subKey = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kUninstallKey + std::wstring(L"\\Extra")).c_str(), 0, nullptr, 0,
                             KEY_WRITE, nullptr, &subKey, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(subKey);
   InstallerRun stillStuck(setup_ / L"installer.exe", L" /uninstall");
-  const std::wstring report = Uninstall(stillStuck, IDI_HAND);
+  report = Uninstall(stillStuck, IDI_HAND);
   EXPECT_EQ(report.rfind(L"The Duvisto plug-in could not be removed completely.\n\nIts entry in Programs and Features "
                          L"could not be removed:\nHKEY_LOCAL_MACHINE\\" +
                              std::wstring(kUninstallKey),
                          0),
             0u)
       << fs::path(report).string();
-  EXPECT_NE(report.find(L"Run the uninstaller again once this is solved."), std::wstring::npos);
   EXPECT_EQ(stillStuck.ExitCode(), 1u);
   EXPECT_FALSE(RegisteredServer());
-  EXPECT_FALSE(Announced());
-  EXPECT_FALSE(fs::exists(plugins_ / L"Duvisto.dll"));
+  EXPECT_FALSE(fs::exists(plugin));
   EXPECT_TRUE(EntryText(L"UninstallString"));
   EXPECT_TRUE(fs::exists(uninstaller_));
 

@@ -47,7 +47,9 @@ bool FileExists(const std::wstring& path) {
 DWORD RemoveInternetMark(const std::wstring& path) {
   if (DeleteFileW((path + L":Zone.Identifier").c_str())) return ERROR_SUCCESS;
   const DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+  // No such stream; or a file system without streams (FAT), which keeps no mark either.
+  const bool noMark = error == ERROR_FILE_NOT_FOUND || error == ERROR_INVALID_NAME || error == ERROR_NOT_SUPPORTED;
+  return noMark ? ERROR_SUCCESS : error;
 }
 
 }  // namespace installer

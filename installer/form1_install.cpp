@@ -42,11 +42,11 @@ void Form1::cmdYes_Click() {
   // still closing after the reset program's start is waited for a few seconds.
   const std::wstring source = JoinPath(installerFolder, sDllFile);
   const std::wstring target = JoinPath(sPluginDir, sDllFile);
-  KeepAfterRestart({target});
   SystemFileSystem files;
   if (const DWORD error = CopyOver(files, source, target)) {
     EndWithFailure(FailureReport(L"The plug-in could not be copied:", source + L"\nto\n" + target, error));
   }
+  KeepAfterRestart({target});
 
   // 6. Announce the plug-in in the host's list; a refused write is silent and the steps go on.
   CreateKey(kRegisteredPluginsPath + sPluginEntry, sProgId);
@@ -62,7 +62,8 @@ void Form1::cmdYes_Click() {
 }
 
 // A removal before this installation may have left one of its paths to be deleted at the next
-// restart; that deletion is taken back, or the restart would undo the installation.
+// restart; once the file is in place, that deletion is taken back, or the restart would undo
+// the installation. (A copy that failed leaves the deletion of the old file as it was.)
 void Form1::KeepAfterRestart(const std::vector<std::wstring>& installed) {
   if (const DWORD error = TakeBackPendingDeletions(installed)) {
     EndWithFailure(FailureReport(L"A deletion at the next restart of Windows could not be taken back:",
@@ -83,7 +84,6 @@ void Form1::RecordForRemoval(const std::wstring& installedPlugin) {
   }
   const std::wstring folder = JoinPath(programFiles, kUninstallerFolderName);
   const std::wstring uninstaller = JoinPath(folder, kUninstallerFile);
-  KeepAfterRestart({uninstaller, folder});
   if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
     const DWORD error = GetLastError();
     EndWithFailure(FailureReport(L"The uninstaller's folder could not be made:", folder, error));
@@ -95,6 +95,7 @@ void Form1::RecordForRemoval(const std::wstring& installedPlugin) {
   if (const DWORD error = RemoveInternetMark(uninstaller)) {
     EndWithFailure(FailureReport(L"The uninstaller could not lose the mark of a download:", uninstaller, error));
   }
+  KeepAfterRestart({uninstaller, folder});
   // An earlier version of the installer kept its uninstaller beside the plug-in, where a
   // standard user may be able to write; this installation's entry no longer names it.
   RemoveFile(files, JoinPath(sPluginDir, kUninstallerFile));

@@ -54,4 +54,14 @@ InstallerRequest ParseArguments(std::wstring_view arguments) {
   return {InstallerMode::Unknown, std::wstring(Trimmed(arguments))};
 }
 
+InstallerRequest RequestOf(std::wstring_view programPath, std::wstring_view arguments) {
+  InstallerRequest request = ParseArguments(arguments);
+  const size_t separator = programPath.find_last_of(L"\\/");
+  const std::wstring_view fileName = separator == std::wstring_view::npos ? programPath : programPath.substr(separator + 1);
+  if (request.mode == InstallerMode::Install && SameIgnoringAsciiCase(fileName, kUninstallerFile)) {
+    request.mode = InstallerMode::Uninstall;
+  }
+  return request;
+}
+
 }  // namespace installer

@@ -8,6 +8,8 @@
 namespace installer {
 
 inline constexpr wchar_t kUninstallSwitch[] = L"/uninstall";
+// The name of the installer's copy that an installation leaves to remove it again.
+inline constexpr wchar_t kUninstallerFile[] = L"Duvisto-uninstall.exe";
 
 enum class InstallerMode { Install, Uninstall, Unknown };
 
@@ -20,5 +22,10 @@ struct InstallerRequest {
 // marks around one is taken off. The switch is compared without regard to letter case, as Windows
 // programs do; anything else, or anything more, is unknown.
 InstallerRequest ParseArguments(std::wstring_view arguments);
+
+// What the program at `programPath` is asked by its arguments: as ParseArguments, but the
+// uninstaller's copy started without options (double-clicked, say) offers the removal, since
+// it is there only to remove.
+InstallerRequest RequestOf(std::wstring_view programPath, std::wstring_view arguments);
 
 }  // namespace installer

@@ -5,7 +5,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "file_steps.h"
+#include "uninstall_entry.h"
 #include "unique_any.h"
 
 namespace installer {
@@ -27,7 +30,8 @@ class Form1 {
   HWND Window() const { return hwnd_; }
   // Zero unless the program was ended by a failure report.
   int ExitCode() const { return exitCode_; }
-  // installer.exe /uninstall: the removal without the window, its boxes owned by no window.
+  // installer.exe /uninstall, or its copy started as the uninstaller: the removal without the
+  // window, its boxes owned by no window.
   // Returns the program's exit code.
   int RunUninstall();
 
@@ -36,7 +40,9 @@ class Form1 {
   void cmdNo_Click();
   // Host detection: returns with the four host values filled, or ends the program.
   void Initz();
-  // Removes what an installation left: registration, list entry, plug-in, uninstall record.
+  // Removes what an installation left: registration, list entry, plug-in, uninstall record,
+  // uninstaller. It goes by the installation's record, and reads the host's values only for the
+  // steps that concern the host; without a record, by the host's values, as installing does.
   void Uninstall();
 
   // Registry routines in the scripting shell's path form. Every failure is silent: a value that
@@ -60,8 +66,11 @@ class Form1 {
   int Box(const std::wstring& text, const std::wstring& title, UINT flags) const;
   std::wstring ReadHostValue(const wchar_t* name, const wchar_t* missing);
   void LoadConstants();
+  void KeepAfterRestart(const std::vector<std::wstring>& installed);
   void RecordForRemoval(const std::wstring& installedPlugin);
   void StartResetProgramIfFound();
+  RemovalRecord RecordOrHostValues();
+  void RemoveUninstallerFolder(const std::wstring& uninstaller, Removal removal);
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

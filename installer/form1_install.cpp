@@ -1,10 +1,13 @@
 // The installation steps behind Yes, in their fixed order: confirm, detect the host, start the
 // reset program, pause, copy the plug-in, announce it to the host, have it registered, and record
 // the installation for removal.
+#include "file_steps.h"
 #include "form1.h"
 #include "host_registry.h"
 #include "install_paths.h"
+#include "pending_deletions.h"
 #include "process_start.h"
+#include "system_file_system.h"
 #include "system_queries.h"
 #include "uninstall_entry.h"
 
@@ -35,13 +38,15 @@ void Form1::cmdYes_Click() {
   for (volatile int count = 1; count <= 2000; count = count + 1) {
   }
 
-  // 5. The plug-in from beside the installer into the host's plug-in folder, overwriting.
+  // 5. The plug-in from beside the installer into the host's plug-in folder, overwriting; a host
+  // still closing after the reset program's start is waited for a few seconds.
   const std::wstring source = JoinPath(installerFolder, sDllFile);
   const std::wstring target = JoinPath(sPluginDir, sDllFile);
-  if (!CopyFileW(source.c_str(), target.c_str(), FALSE)) {
-    const DWORD error = GetLastError();
+  SystemFileSystem files;
+  if (const DWORD error = CopyOver(files, source, target)) {
     EndWithFailure(FailureReport(L"The plug-in could not be copied:", source + L"\nto\n" + target, error));
   }
+  KeepAfterRestart({target});
 
   // 6. Announce the plug-in in the host's list; a refused write is silent and the steps go on.
   CreateKey(kRegisteredPluginsPath + sPluginEntry, sProgId);
@@ -56,16 +61,46 @@ void Form1::cmdYes_Click() {
   RecordForRemoval(target);
 }
 
-// A copy of this program beside the plug-in, and the entry that Programs and Features lists and
-// starts it from with /uninstall. Written again by each installation, so it is never stale.
+// A removal before this installation may have left one of its paths to be deleted at the next
+// restart; once the file is in place, that deletion is taken back, or the restart would undo
+// the installation. (A copy that failed leaves the deletion of the old file as it was.)
+void Form1::KeepAfterRestart(const std::vector<std::wstring>& installed) {
+  if (const DWORD error = TakeBackPendingDeletions(installed)) {
+    EndWithFailure(FailureReport(L"A deletion at the next restart of Windows could not be taken back:",
+                                 installed.front(), error));
+  }
+}
+
+// A copy of this program in a folder of its own under Program Files, which only administrators
+// can write, and the entry that Programs and Features lists and starts it from with /uninstall,
+// with the record of what the removal takes away. Written again by each installation, so it is
+// never stale.
 void Form1::RecordForRemoval(const std::wstring& installedPlugin) {
   const std::wstring self = RunningProgramPath();
-  const std::wstring uninstaller = JoinPath(sPluginDir, kUninstallerFile);
-  if (!CopyFileW(self.c_str(), uninstaller.c_str(), FALSE)) {
+  const std::wstring programFiles = ProgramFilesFolder();
+  if (programFiles.empty()) {
+    EndWithFailure(FailureReport(L"The Program Files folder could not be found for the uninstaller:", L"",
+                                 ERROR_PATH_NOT_FOUND));
+  }
+  const std::wstring folder = JoinPath(programFiles, kUninstallerFolderName);
+  const std::wstring uninstaller = JoinPath(folder, kUninstallerFile);
+  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
     const DWORD error = GetLastError();
+    EndWithFailure(FailureReport(L"The uninstaller's folder could not be made:", folder, error));
+  }
+  SystemFileSystem files;
+  if (const DWORD error = CopyOver(files, self, uninstaller)) {
     EndWithFailure(FailureReport(L"The uninstaller could not be copied:", self + L"\nto\n" + uninstaller, error));
   }
-  const UninstallEntry entry{sPluginDir, uninstaller, FileSizeKb(installedPlugin) + FileSizeKb(uninstaller)};
+  if (const DWORD error = RemoveInternetMark(uninstaller)) {
+    EndWithFailure(FailureReport(L"The uninstaller could not lose the mark of a download:", uninstaller, error));
+  }
+  KeepAfterRestart({uninstaller, folder});
+  // An earlier version of the installer kept its uninstaller beside the plug-in, where a
+  // standard user may be able to write; this installation's entry no longer names it.
+  RemoveFile(files, JoinPath(sPluginDir, kUninstallerFile));
+  const UninstallEntry entry{sPluginDir, RemovalRecord{installedPlugin, uninstaller},
+                             FileSizeKb(installedPlugin) + FileSizeKb(uninstaller), TodayAsInstallDate()};
   if (const DWORD error = WriteUninstallEntry(entry)) {
     EndWithFailure(FailureReport(L"The entry in Programs and Features could not be written:",
                                  std::wstring(L"HKEY_LOCAL_MACHINE\\") + kUninstallKey, error));

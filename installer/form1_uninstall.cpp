@@ -1,14 +1,15 @@
 // Removing the plug-in (installer.exe /uninstall, or its copy started from Programs and Features):
-// confirm, detect the host, start its reset program, then take back the COM registration, the
-// host's list entry and the plug-in file, and last the record of the installation. Each step
-// looks at what is there, so a run after a partial one finishes the job, and a run with nothing
-// installed changes nothing.
-#include "file_removal.h"
+// confirm, find what the installation recorded, start the host's reset program when the host is
+// still there, then take back the COM registration, the host's list entry and the plug-in file,
+// and last the record of the installation and the uninstaller. Each step looks at what is there,
+// so a run after a partial one finishes the job, and a run with nothing installed changes nothing.
+#include "com_registration_removal.h"
+#include "file_steps.h"
 #include "form1.h"
 #include "host_registry.h"
 #include "install_paths.h"
-#include "plugin_unregistration.h"
 #include "process_start.h"
+#include "system_file_system.h"
 #include "system_queries.h"
 #include "uninstall_entry.h"
 
@@ -21,10 +22,10 @@ constexpr wchar_t kRemoved[] = L"The Duvisto plug-in has been removed.";
 constexpr wchar_t kNotAllRemoved[] = L"The Duvisto plug-in could not be removed completely.";
 constexpr wchar_t kTryAgain[] = L"Run the uninstaller again once this is solved.";
 constexpr wchar_t kInUse[] = L"Duvisto.dll is still in use, by Messenger Plus! perhaps. ";
-constexpr wchar_t kMovedOut[] =
-    L"It has been moved out of the plug-in folder and will be deleted when Windows restarts.";
+constexpr wchar_t kRenamedAside[] =
+    L"It has been renamed in its folder and will be deleted when Windows restarts.";
 constexpr wchar_t kAtRestart[] =
-    L"It will be deleted when Windows restarts: restart Windows before you install Duvisto again.";
+    L"It will be deleted when Windows restarts. Installing Duvisto again before that keeps the new copy.";
 
 std::wstring Paragraph(const std::wstring& text) { return L"\n\n" + text; }
 
@@ -54,44 +55,49 @@ void Form1::StartResetProgramIfFound() {
   }
 }
 
+// What the installation recorded. An installation by an earlier version recorded nothing: its
+// files are found as it put them, through the host's values, and the host must then be there.
+RemovalRecord Form1::RecordOrHostValues() {
+  if (auto record = ReadRemovalRecord()) {
+    // The host, if it is still there, only for its reset program; its other values play no part.
+    sBinDir = ReadKey(kHostKeyPath + std::wstring(L"BinDir"));
+    return *record;
+  }
+  Initz();
+  return {JoinPath(sPluginDir, sDllFile), JoinPath(sPluginDir, kUninstallerFile)};
+}
+
 void Form1::Uninstall() {
   if (Box(kConfirmUninstall, kBoxTitle, MB_YESNO | MB_ICONINFORMATION) != IDYES) EndProgram();
-  Initz();
-
-  const std::wstring plugin = JoinPath(sPluginDir, sDllFile);
-  const std::wstring uninstaller = JoinPath(sPluginDir, kUninstallerFile);
+  const RemovalRecord record = RecordOrHostValues();
+  const std::wstring& plugin = record.pluginFile;
+  const std::wstring& uninstaller = record.uninstaller;
   const std::wstring listEntry = kRegisteredPluginsPath + sPluginEntry;
   if (!FileExists(plugin) && !FileExists(uninstaller) && !EntryExists(listEntry) && !EntryExists(kUninstallKeyPath)) {
     Box(kNothingToRemove, kBoxTitle, MB_OK | MB_ICONINFORMATION);
     EndProgram();
   }
-  StartResetProgramIfFound();
+  if (!sBinDir.empty()) StartResetProgramIfFound();
 
   std::wstring problems, notes;
-  // The registration needs the file; when it cannot be taken back, the file stays for a later run.
-  bool fileMayGo = true;
-  if (FileExists(plugin)) {
-    if (const HRESULT result = UnregisterPlugin(plugin); FAILED(result)) {
-      fileMayGo = false;
-      problems += Paragraph(FailureReport(L"Its registration could not be removed:", plugin, result));
-    }
+  // From the registry alone: the plug-in is not loaded (com_registration_removal.h says why).
+  if (const DWORD error = RemoveComRegistration(sProgId, plugin)) {
+    problems += Paragraph(FailureReport(L"Its registration could not be removed:", plugin, error));
   }
   DeleteKey(listEntry);
   if (EntryExists(listEntry)) {
     problems += Paragraph(L"It could not be taken off the plug-in list of Messenger Plus!:\n" + listEntry);
   }
-  if (fileMayGo) {
-    const RemovalResult removal = RemoveFile(plugin);
-    if (removal.removal == Removal::MovedOut) notes += Paragraph(kInUse + std::wstring(kMovedOut));
-    if (removal.removal == Removal::AtRestart) notes += Paragraph(kInUse + std::wstring(kAtRestart));
-    if (removal.removal == Removal::Failed) {
-      problems += Paragraph(FailureReport(L"The plug-in could not be deleted:", plugin, removal.error));
-    }
+  SystemFileSystem files;
+  const RemovalResult pluginRemoval = RemoveFile(files, plugin);
+  if (pluginRemoval.removal == Removal::RenamedAside) notes += Paragraph(kInUse + std::wstring(kRenamedAside));
+  if (pluginRemoval.removal == Removal::AtRestart) notes += Paragraph(kInUse + std::wstring(kAtRestart));
+  if (pluginRemoval.removal == Removal::Failed) {
+    problems += Paragraph(FailureReport(L"The plug-in could not be deleted:", plugin, pluginRemoval.error));
   }
 
   // The record goes last: while anything else is left, Programs and Features still offers to
-  // remove it. Started from there, the uninstaller is this very program, which RemoveFile moves
-  // out of the plug-in folder (a running program cannot be deleted, but it can be renamed).
+  // remove it.
   if (problems.empty()) {
     DeleteKey(kUninstallKeyPath);
     if (EntryExists(kUninstallKeyPath)) {
@@ -99,13 +105,16 @@ void Form1::Uninstall() {
                             L"HKEY_LOCAL_MACHINE\\" + kUninstallKey);
     }
   }
-  // The uninstaller only after the entry that starts it.
+  // The uninstaller only after the entry that starts it. Started from there, it is this very
+  // program, which cannot be deleted while it runs but can be renamed: no waiting for it.
   if (problems.empty()) {
-    const RemovalResult removal = RemoveFile(uninstaller);
+    const bool running = SameFilePath(uninstaller, RunningProgramPath());
+    const RemovalResult removal = RemoveFile(files, uninstaller, running ? Patience{} : kRemovalPatience);
     if (removal.removal == Removal::AtRestart) notes += Paragraph(kUninstallerFile + std::wstring(L": ") + kAtRestart);
     if (removal.removal == Removal::Failed) {
       problems += Paragraph(FailureReport(L"The uninstaller could not be deleted:", uninstaller, removal.error));
     }
+    RemoveUninstallerFolder(uninstaller, removal.removal);
   }
 
   if (!problems.empty()) {
@@ -113,8 +122,23 @@ void Form1::Uninstall() {
     EndProgram(1);
   }
   Box(kRemoved + notes, kBoxTitle, MB_OK | MB_ICONINFORMATION);
-  // Scripts and deployment tools read this as "done, a restart finishes it".
+  // Scripts and deployment tools read this as "done, a restart finishes it". The running
+  // uninstaller's own deletion at restart is no news to the user.
   if (!notes.empty()) exitCode_ = ERROR_SUCCESS_REBOOT_REQUIRED;
+}
+
+// The uninstaller's folder of its own under Program Files goes with it: now when it is empty,
+// else at the restart that deletes the renamed uninstaller (after that file, as the system
+// carries the deletions out in the order they were asked for). The folder of an earlier
+// version's uninstaller, the host's plug-in folder, is never touched.
+void Form1::RemoveUninstallerFolder(const std::wstring& uninstaller, Removal removal) {
+  const std::wstring folder = FolderOfProgram(uninstaller);
+  const std::wstring programFiles = ProgramFilesFolder();
+  if (programFiles.empty() || !SameFilePath(folder, JoinPath(programFiles, kUninstallerFolderName))) return;
+  if (RemoveDirectoryW(folder.c_str())) return;
+  if (removal == Removal::RenamedAside || removal == Removal::AtRestart) {
+    MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
 }
 
 }  // namespace installer

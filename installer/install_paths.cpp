@@ -3,6 +3,39 @@
 #include "command_line.h"
 
 namespace installer {
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Upper case for the letters the comparison folds: ASCII and Latin-1.
+wchar_t Folded(wchar_t c) {
+  if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return wchar_t(c - 0x20);
+  return c;
+}
+
+std::wstring Canonical(std::wstring_view path) {
+  for (std::wstring_view prefix : {std::wstring_view(L"\\??\\"), std::wstring_view(L"\\\\?\\")}) {
+    if (path.substr(0, prefix.size()) == prefix) path.remove_prefix(prefix.size());
+  }
+  std::wstring canonical;
+  size_t at = 0;
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {  // \\server\share
+    canonical = L"\\\\";
+    at = 2;
+  }
+  for (; at < path.size(); ++at) {
+    if (IsSeparator(path[at])) {
+      if (canonical.empty() || canonical.back() != L'\\') canonical += L'\\';
+    } else {
+      canonical += Folded(path[at]);
+    }
+  }
+  return canonical;
+}
+
+}  // namespace
+
+bool SameFilePath(std::wstring_view a, std::wstring_view b) { return Canonical(a) == Canonical(b); }
 
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view fileName) {
   std::wstring path(folder);

@@ -25,3 +25,12 @@ std::wstring RegistrationCommandLine(std::wstring_view pluginPath);
 std::wstring UninstallCommandLine(std::wstring_view uninstallerPath);
 
 }  // namespace installer
+
+namespace installer {
+
+// Whether two texts name the same file as the system reads them: letter case aside, a slash
+// read as a backslash, backslashes in a row read as one (but the two of a \\server\share path),
+// and the system's prefixes \??\ and \\?\ taken off. Short (8.3) names and links are not resolved.
+bool SameFilePath(std::wstring_view a, std::wstring_view b);
+
+}  // namespace installer

@@ -1,6 +1,10 @@
 #include "system_queries.h"
 
+#include <shlobj.h>
+
 #include <memory>
+
+#include "install_date.h"
 
 namespace installer {
 
@@ -44,6 +48,18 @@ std::wstring SystemFolder() {
   }
   folder.resize(length < folder.size() ? length : 0);
   return folder;
+}
+
+std::wstring ProgramFilesFolder() {
+  wchar_t folder[MAX_PATH] = L"";
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
+  return folder;
+}
+
+std::wstring TodayAsInstallDate() {
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  return InstallDateText(today.wYear, today.wMonth, today.wDay);
 }
 
 }  // namespace installer

@@ -123,14 +123,25 @@ inline bool ShowsIcon(HWND box, LPCWSTR iconId) {
       2s);
 }
 
-// A started program: its process, closed with the holder, and its id.
-inline std::pair<Handle, DWORD> Start(const wchar_t* program, std::wstring commandLine, const wchar_t* folder) {
+// The uninstaller's folder of its own under Program Files.
+inline fs::path UninstallerFolder() {
+  const wchar_t* programFiles = _wgetenv(L"ProgramFiles");
+  return fs::path(programFiles ? programFiles : L"C:\\Program Files") / L"Duvisto";
+}
+
+// A started program: its process, closed with the holder, and its id. With a token, the program
+// runs as that token says (CreateProcessAsUserW), as a user with other rights would start it.
+inline std::pair<Handle, DWORD> Start(const wchar_t* program, std::wstring commandLine, const wchar_t* folder,
+                                      HANDLE token = nullptr) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &started)) {
-    return {Handle(nullptr, &CloseHandle), 0};
-  }
+  const BOOL created =
+      token ? CreateProcessAsUserW(token, program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                                   &startup, &started)
+            : CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+                             &started);
+  if (!created) return {Handle(nullptr, &CloseHandle), 0};
   CloseHandle(started.hThread);
   return {Handle(started.hProcess, &CloseHandle), started.dwProcessId};
 }
@@ -141,8 +152,8 @@ class InstallerRun {
   explicit InstallerRun(const fs::path& exe, const std::wstring& arguments = L"")
       : InstallerRun(L"\"" + exe.wstring() + L"\"" + arguments, exe.parent_path().parent_path()) {}
   // As Programs and Features starts a program: by a whole command line, the program found from it.
-  InstallerRun(const std::wstring& commandLine, const fs::path& folder) {
-    auto [process, id] = Start(nullptr, commandLine, folder.c_str());
+  InstallerRun(const std::wstring& commandLine, const fs::path& folder, HANDLE token = nullptr) {
+    auto [process, id] = Start(nullptr, commandLine, folder.c_str(), token);
     process_ = std::move(process);
     EXPECT_TRUE(process_) << "not started: " << fs::path(commandLine).string();
     owner_ = robot::Owner::Process(id);
@@ -209,11 +220,13 @@ class InstallerTest : public ::testing::Test {
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
                        L"PendingFileRenameOperations");
     std::error_code ignored;
-    fs::permissions(scratch_, fs::perms::owner_write, fs::perm_options::add, ignored);
-    for (auto& file : fs::recursive_directory_iterator(scratch_, ignored)) {
-      fs::permissions(file.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    for (const fs::path& folder : {scratch_, UninstallerFolder()}) {
+      fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add, ignored);
+      for (auto& file : fs::recursive_directory_iterator(folder, ignored)) {
+        fs::permissions(file.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+      }
+      fs::remove_all(folder, ignored);
     }
-    fs::remove_all(scratch_, ignored);
   }
 
   // installer.exe and, unless told otherwise, Duvisto.dll and the reset stand-in as msgplusreset.exe.

@@ -1,102 +1,62 @@
 // Removing the plug-in under Wine: the record an installation leaves for Programs and Features,
 // and installer.exe /uninstall (or the recorded command line) taking everything back, with the
 // windows driven by the robot.
-#include <algorithm>
-#include <set>
-
-#include "installer_session.h"
 #include "program_run.h"
+#include "removal_session.h"
 #include "system_queries.h"
 
 namespace installer_test {
 namespace {
 
-constexpr wchar_t kConfirm[] = L"Are you sure you want to uninstall this plugin?";
-constexpr wchar_t kRemoved[] = L"The Duvisto plug-in has been removed.";
-constexpr wchar_t kNothing[] = L"The Duvisto plug-in is not installed: there is nothing to remove.";
-constexpr wchar_t kInUse[] = L"\n\nDuvisto.dll is still in use, by Messenger Plus! perhaps. ";
-constexpr DWORD kRestartNeeded = ERROR_SUCCESS_REBOOT_REQUIRED;
-
-// The files Windows is to delete at its next start (PendingFileRenameOperations pairs whose
-// target is empty), as plain paths.
-std::set<fs::path> DeletedAtRestart() {
-  std::vector<wchar_t> data(64 * 1024);
-  DWORD size = DWORD(data.size() * sizeof(wchar_t));
-  std::set<fs::path> files;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
-                   L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data.data(), &size)) {
-    return files;
+// The version resource's file version as "a.b.c.d".
+std::wstring FileVersionOf(const fs::path& file) {
+  std::vector<BYTE> data(GetFileVersionInfoSizeW(file.c_str(), nullptr));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (data.empty() || !GetFileVersionInfoW(file.c_str(), 0, DWORD(data.size()), data.data()) ||
+      !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length)) {
+    return L"";
   }
-  for (const wchar_t* at = data.data(); *at;) {
-    const std::wstring source = at;
-    at += source.size() + 1;
-    const std::wstring target = at;
-    at += target.size() + 1;
-    if (target.empty()) files.insert(source.substr(source.rfind(L"\\??\\", 0) == 0 ? 4 : 0));
-  }
-  return files;
+  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
+         L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionLS));
 }
 
-std::vector<std::wstring> FileNames(const fs::path& folder) {
-  std::vector<std::wstring> names;
-  for (const auto& file : fs::directory_iterator(folder)) names.push_back(file.path().filename().wstring());
-  std::sort(names.begin(), names.end());
-  return names;
+std::wstring Today() {
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  wchar_t text[9];
+  swprintf(text, 9, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+  return text;
 }
 
-class UninstallTest : public InstallerTest {
- protected:
-  void SetUp() override {
-    InstallerTest::SetUp();
-    FillSetup();
-    SeedHost();
-    // Another plug-in of the same host, which no removal of ours may touch.
-    { std::ofstream(plugins_ / L"Other.dll") << "another plug-in"; }
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kOtherPlugins, L"Other", REG_SZ, L"Other.Plugin", sizeof L"Other.Plugin");
-  }
-
-  // Installs through the window as a user does, and ends the installer.
-  void Install() {
-    InstallerRun run(setup_ / L"installer.exe");
-    run.ConfirmInstall();
-    ASSERT_TRUE(robot::WaitUntil([] { return RegisteredServer() && EntryNumber(L"EstimatedSize"); }, 20s));
-    ASSERT_TRUE(RegistrationToolEnded());
-    run.Press(L"No");
-    ASSERT_EQ(run.ExitCode(), 0u);
-  }
-  // Confirms a removal with Yes and returns the text of the box that follows, which it answers.
-  std::wstring Uninstall(InstallerRun& run, LPCWSTR icon = IDI_INFORMATION) {
-    EXPECT_EQ(run.Answer(IDYES), kConfirm);
-    return run.Answer(IDOK, kBoxTitle, icon);
-  }
-  int ResetStarts() { return int(MarkerLines(setup_, L"msgplusreset").size()); }
-
-  void ExpectNothingOfDuvistoLeft() {
-    EXPECT_EQ(FileNames(plugins_), std::vector<std::wstring>{L"Other.dll"});
-    EXPECT_FALSE(Announced());
-    for (const wchar_t* key : kComKeys) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << fs::path(key).string();
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    EXPECT_EQ(Contents(plugins_ / L"Other.dll"), "another plug-in");
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kOtherPlugins, L"Other"), L"Other.Plugin");
-  }
-
-  static constexpr wchar_t kOtherPlugins[] = L"SOFTWARE\\Vendaro\\MsgPlus2\\RegisteredPlugins";
-  const fs::path uninstaller_ = plugins_ / L"Duvisto-uninstall.exe";
-};
-
+// The record: the uninstaller in a folder of its own under Program Files, named by the entry with
+// its icon, version, date, and the files the removal takes away; a copy without the mark of a
+// download; an uninstaller of an earlier version beside the plug-in taken away.
 TEST_F(UninstallTest, InstallingRecordsItForProgramsAndFeaturesOnceAndUpToDate) {
+  { std::ofstream(plugins_ / L"Duvisto-uninstall.exe") << "an earlier version's uninstaller"; }
+  const std::wstring before = Today();
   Install();
   const std::wstring commandLine = L"\"" + uninstaller_.wstring() + L"\" /uninstall";
   EXPECT_EQ(EntryText(L"UninstallString"), commandLine);
   EXPECT_EQ(EntryText(L"DisplayIcon"), uninstaller_.wstring());
+  EXPECT_EQ(ExtractIconExW(uninstaller_.c_str(), -1, nullptr, nullptr, 0), 1u) << "the installer's own icon";
   EXPECT_EQ(EntryText(L"InstallLocation"), plugins_.wstring());
-  EXPECT_EQ(EntryText(L"DisplayVersion"), L"1.0.0");
+  EXPECT_EQ(EntryText(L"PluginFile"), (plugins_ / L"Duvisto.dll").wstring());
+  EXPECT_EQ(EntryText(L"UninstallerFile"), uninstaller_.wstring());
+  const std::wstring version = FileVersionOf(setup_ / L"installer.exe");
+  EXPECT_EQ(version, L"1.0.0.0");
+  EXPECT_EQ(EntryText(L"DisplayVersion"), version);
+  EXPECT_EQ(EntryNumber(L"VersionMajor"), 1u);
+  EXPECT_EQ(EntryNumber(L"VersionMinor"), 0u);
+  const std::wstring installDate = EntryText(L"InstallDate").value_or(L"");
+  EXPECT_TRUE(installDate == before || installDate == Today()) << fs::path(installDate).string();
   EXPECT_EQ(EntryText(L"Publisher"), L"morvane12");
   EXPECT_EQ(EntryNumber(L"NoModify"), 1u);
   EXPECT_EQ(EntryNumber(L"NoRepair"), 1u);
   const auto kb = [](const fs::path& file) { return DWORD((fs::file_size(file) + 1023) / 1024); };
   EXPECT_EQ(EntryNumber(L"EstimatedSize"), kb(setup_ / L"Duvisto.dll") + kb(setup_ / L"installer.exe"));
   EXPECT_EQ(Contents(uninstaller_), Contents(setup_ / L"installer.exe"));
+  EXPECT_EQ(FileNames(plugins_), (std::vector<std::wstring>{L"Duvisto.dll", L"Other.dll"}));
 
   // Wine's own Programs and Features lists it, once, also after a second installation over the first.
   const auto listed = [] {
@@ -107,12 +67,31 @@ TEST_F(UninstallTest, InstallingRecordsItForProgramsAndFeaturesOnceAndUpToDate) 
     });
   };
   EXPECT_EQ(listed(), 1);
+  // The old copy was downloaded: it carries the mark (Wine keeps a replaced file's streams, as
+  // Windows keeps those a copy takes from its source), which the new copy must not keep.
   { std::ofstream(uninstaller_) << "an older uninstaller"; }
+  const fs::path mark = uninstaller_.wstring() + L":Zone.Identifier";
+  { std::ofstream(mark) << "[ZoneTransfer]\nZoneId=3\n"; }
+  ASSERT_NE(GetFileAttributesW(mark.c_str()), INVALID_FILE_ATTRIBUTES);
   SetHost(L"PluginDir", plugins_.wstring() + L"\\");
   Install();
   EXPECT_EQ(listed(), 1);
   EXPECT_EQ(EntryText(L"InstallLocation"), plugins_.wstring() + L"\\");
   EXPECT_EQ(Contents(uninstaller_), Contents(setup_ / L"installer.exe"));
+  EXPECT_EQ(GetFileAttributesW(mark.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The uninstaller's copy started by itself, say by a double-click, offers the removal.
+TEST_F(UninstallTest, UninstallersCopyStartedWithoutOptionsOffersRemoval) {
+  Install();
+  InstallerRun run(L"\"" + uninstaller_.wstring() + L"\"", scratch_);
+  EXPECT_EQ(run.Answer(IDNO), kConfirm);
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(RegisteredServer() && Announced() && fs::exists(uninstaller_) && EntryText(L"UninstallString"));
+  InstallerRun yes(L"\"" + uninstaller_.wstring() + L"\"", scratch_);
+  EXPECT_EQ(Uninstall(yes), kRemoved);
+  EXPECT_EQ(yes.ExitCode(), 0u);
+  ExpectNothingOfDuvistoLeft();
 }
 
 TEST_F(UninstallTest, RecordThatCannotBeWrittenIsReportedAfterTheOtherSteps) {
@@ -150,11 +129,15 @@ TEST_F(UninstallTest, RecordedUninstallerTakesEverythingBackAndASecondRunFindsNo
   ExpectNothingOfDuvistoLeft();
   EXPECT_TRUE(robot::WaitUntil([&] { return MarkerLines(hostFolder, L"msgplusreset").size() == 1; }));
   EXPECT_EQ(ResetStarts(), 1);
-  // The running uninstaller could only be moved out of the way; Windows deletes it at its next start.
+  // The running uninstaller could only be renamed in its folder; Windows deletes it, then its
+  // folder, at its next start.
   const auto pending = DeletedAtRestart();
-  ASSERT_EQ(pending.size(), 1u);
-  EXPECT_EQ(pending.begin()->parent_path(), fs::temp_directory_path().parent_path());
-  EXPECT_EQ(Contents(*pending.begin()), Contents(setup_ / L"installer.exe"));
+  ASSERT_EQ(pending.size(), 2u);
+  const fs::path renamed = *std::find_if(pending.begin(), pending.end(), [](const fs::path& path) {
+    return path.parent_path() == UninstallerFolder();
+  });
+  EXPECT_EQ(Contents(renamed), Contents(setup_ / L"installer.exe"));
+  EXPECT_EQ(pending.count(UninstallerFolder()), 1u);
 
   for (const bool withHost : {true, false}) {
     if (!withHost) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kHostKey, L"FileNameExe");
@@ -170,74 +153,90 @@ TEST_F(UninstallTest, RecordedUninstallerTakesEverythingBackAndASecondRunFindsNo
   EXPECT_EQ(MarkerLines(hostFolder, L"msgplusreset").size(), 1u);
   EXPECT_EQ(DeletedAtRestart(), pending);
   ExpectNothingOfDuvistoLeft();
+
+  // Installed again before that restart: the folder's deletion is taken back, the renamed
+  // uninstaller's stays.
+  SetHost(L"FileNameExe", L"MsgPlus.exe");
+  Install();
+  EXPECT_EQ(DeletedAtRestart(), std::set<fs::path>{renamed});
 }
 
-// A removal that cannot finish reports why and keeps what a later run needs: the plug-in file
-// while its registration stays, the record while anything is left. Once the cause is gone, a
-// second run finishes the job.
+// A removal that cannot finish reports why and keeps the record, and the uninstaller it
+// starts, while anything is left. Once the cause is gone, a second run finishes the job.
 TEST_F(UninstallTest, PartialRemovalKeepsWhatALaterRunNeedsAndTheNextRunFinishes) {
   Install();
-  { std::ofstream(plugins_ / L"Duvisto.dll") << "not a library"; }  // its registration cannot be taken back
-
-  InstallerRun run(setup_ / L"installer.exe", L" /uninstall");
-  const std::wstring report = Uninstall(run, IDI_HAND);
-  EXPECT_EQ(
-      report.rfind(L"The Duvisto plug-in could not be removed completely.\n\nIts registration could not be removed:\n" +
-                       (plugins_ / L"Duvisto.dll").wstring() + L"\n\n",
-                   0),
-      0u)
+  // The plug-in cannot be deleted: the record names it by a path no file can have.
+  const std::wstring plugin = (plugins_ / L"Duvisto.dll").wstring();
+  const std::wstring unusable = (plugins_ / L"Duvisto|.dll").wstring();
+  const auto recordPlugin = [](const std::wstring& path) {
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"PluginFile", REG_SZ, path.c_str(),
+                    DWORD((path.size() + 1) * sizeof(wchar_t)));
+  };
+  recordPlugin(unusable);
+  InstallerRun notDeleted(setup_ / L"installer.exe", L" /uninstall");
+  std::wstring report = Uninstall(notDeleted, IDI_HAND);
+  EXPECT_EQ(report.rfind(L"The Duvisto plug-in could not be removed completely.\n\nThe plug-in could not be deleted:\n" +
+                             unusable + L"\n\n",
+                         0),
+            0u)
       << fs::path(report).string();
   EXPECT_NE(report.find(L"Run the uninstaller again once this is solved."), std::wstring::npos);
-  EXPECT_EQ(run.ExitCode(), 1u);
-  EXPECT_TRUE(fs::exists(plugins_ / L"Duvisto.dll"));
-  EXPECT_TRUE(RegisteredServer());
+  EXPECT_EQ(notDeleted.ExitCode(), 1u);
   EXPECT_FALSE(Announced());
   EXPECT_TRUE(EntryText(L"UninstallString"));
   EXPECT_TRUE(fs::exists(uninstaller_));
 
-  ASSERT_TRUE(CopyFileW((setup_ / L"Duvisto.dll").c_str(), (plugins_ / L"Duvisto.dll").c_str(), FALSE));
-  HKEY subKey = nullptr;  // now the registration goes, but the record has gained a key of someone else's
+  // Then the record has gained a key of someone else's, so that it cannot be removed.
+  recordPlugin(plugin);
+  HKEY subKey = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kUninstallKey + std::wstring(L"\\Extra")).c_str(), 0, nullptr, 0,
                             KEY_WRITE, nullptr, &subKey, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(subKey);
   InstallerRun stillStuck(setup_ / L"installer.exe", L" /uninstall");
-  EXPECT_NE(Uninstall(stillStuck, IDI_HAND)
-                .find(L"Its entry in Programs and Features could not be removed:\nHKEY_LOCAL_MACHINE\\" +
-                      std::wstring(kUninstallKey)),
-            std::wstring::npos);
+  report = Uninstall(stillStuck, IDI_HAND);
+  EXPECT_EQ(report.rfind(L"The Duvisto plug-in could not be removed completely.\n\nIts entry in Programs and Features "
+                         L"could not be removed:\nHKEY_LOCAL_MACHINE\\" +
+                             std::wstring(kUninstallKey),
+                         0),
+            0u)
+      << fs::path(report).string();
+  EXPECT_EQ(stillStuck.ExitCode(), 1u);
   EXPECT_FALSE(RegisteredServer());
-  EXPECT_FALSE(fs::exists(plugins_ / L"Duvisto.dll"));
+  EXPECT_FALSE(fs::exists(plugin));
+  EXPECT_TRUE(EntryText(L"UninstallString"));
   EXPECT_TRUE(fs::exists(uninstaller_));
 
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, (kUninstallKey + std::wstring(L"\\Extra")).c_str());
   InstallerRun finished(setup_ / L"installer.exe", L" /uninstall");
   EXPECT_EQ(Uninstall(finished), kRemoved);
   ExpectNothingOfDuvistoLeft();
+  EXPECT_FALSE(fs::exists(UninstallerFolder()));
   EXPECT_TRUE(DeletedAtRestart().empty());
 }
 
-// The plug-in still in use: loaded, as by a running host, it is moved out of the folder at once;
-// held open so that it cannot even be renamed, it stays until Windows restarts. Either way the
-// user is told, the rest is removed, and the exit code asks for a restart.
-TEST_F(UninstallTest, PluginInUseIsRemovedAtTheNextRestartAndTheUserIsTold) {
+// The plug-in still in use. Loaded, as by a running host, it is renamed in its own folder,
+// its real name free at once. Held open without delete sharing, so that it cannot even be
+// renamed, it stays until Windows restarts, and an installation before that restart takes the
+// deletion back for every file it installs. Either way the user is told, the rest is removed,
+// and the exit code asks for a restart.
+TEST_F(UninstallTest, PluginInUseIsRemovedAtTheNextRestartAndAnInstallationBeforeKeepsItsFiles) {
   const fs::path plugin = plugins_ / L"Duvisto.dll";
   for (const bool loaded : {true, false}) {
     SCOPED_TRACE(loaded ? "loaded" : "held open");
     Install();
-    const duvisto::UniqueModule library(loaded ? LoadLibraryW(plugin.c_str()) : nullptr);
-    const Handle held(
-        loaded ? nullptr
-               : CreateFileW(plugin.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
-        &CloseHandle);
+    duvisto::UniqueModule library(loaded ? LoadLibraryW(plugin.c_str()) : nullptr);
+    Handle held(loaded ? nullptr
+                       : CreateFileW(plugin.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+                &CloseHandle);
     ASSERT_TRUE(library || held);
 
     InstallerRun run(setup_ / L"installer.exe", L" /uninstall");
-    EXPECT_EQ(
-        Uninstall(run),
-        kRemoved + std::wstring(kInUse) +
-            (loaded ? L"It has been moved out of the plug-in folder and will be deleted when Windows restarts."
-                    : L"It will be deleted when Windows restarts: restart Windows before you install Duvisto again."));
+    EXPECT_EQ(Uninstall(run),
+              kRemoved + std::wstring(kInUse) +
+                  (loaded ? L"It has been renamed in its folder and will be deleted when Windows restarts."
+                          : L"It will be deleted when Windows restarts. Installing Duvisto again before that keeps "
+                            L"the new copy."));
     EXPECT_EQ(run.ExitCode(), kRestartNeeded);
     for (const wchar_t* key : kComKeys) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key));
     EXPECT_FALSE(Announced());
@@ -247,14 +246,27 @@ TEST_F(UninstallTest, PluginInUseIsRemovedAtTheNextRestartAndTheUserIsTold) {
     ASSERT_EQ(pending.size(), 1u);
     if (loaded) {
       EXPECT_FALSE(fs::exists(plugin));
+      EXPECT_EQ(pending.begin()->parent_path(), plugins_);
       EXPECT_EQ(Contents(*pending.begin()), Contents(setup_ / L"Duvisto.dll"));
     } else {
       EXPECT_TRUE(fs::exists(plugin));
       std::error_code error;
       EXPECT_TRUE(fs::equivalent(*pending.begin(), plugin, error));
     }
+    library.reset();
+    held.reset();
+    Install();
+    EXPECT_EQ(DeletedAtRestart().count(plugin), 0u);
+    EXPECT_EQ(DeletedAtRestart().count(uninstaller_), 0u);
+    EXPECT_EQ(DeletedAtRestart().size(), loaded ? 1u : 0u) << "only the renamed file is still to go";
+    EXPECT_EQ(Contents(plugin), Contents(setup_ / L"Duvisto.dll"));
+    InstallerRun cleanUp(setup_ / L"installer.exe", L" /uninstall");
+    EXPECT_EQ(Uninstall(cleanUp), kRemoved);
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
                        L"PendingFileRenameOperations");
+    for (const auto& name : FileNames(plugins_)) {
+      if (name != L"Other.dll") fs::remove(plugins_ / name);
+    }
   }
 }
 

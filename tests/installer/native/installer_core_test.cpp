@@ -4,6 +4,7 @@
 
 #include "build_number.h"
 #include "command_line.h"
+#include "install_date.h"
 #include "install_paths.h"
 #include "registry_path.h"
 
@@ -38,6 +39,25 @@ TEST(CommandLine, NothingInstallsTheSwitchUninstallsAnythingElseIsUnknown) {
     EXPECT_EQ(request.mode, InstallerMode::Unknown) << arguments;
     EXPECT_EQ(request.unknown, shown);
   }
+}
+
+// The uninstaller's copy is there only to remove: started without options (double-clicked), it
+// offers the removal; any name of the installer itself installs.
+TEST(CommandLine, TheUninstallersCopyWithoutOptionsRemoves) {
+  const wchar_t copy[] = L"C:\\Program Files\\Duvisto\\Duvisto-uninstall.exe";
+  EXPECT_EQ(RequestOf(copy, L"").mode, InstallerMode::Uninstall);
+  EXPECT_EQ(RequestOf(L"duvisto-UNINSTALL.EXE", L" ").mode, InstallerMode::Uninstall);
+  EXPECT_EQ(RequestOf(copy, L"/uninstall").mode, InstallerMode::Uninstall);
+  EXPECT_EQ(RequestOf(copy, L"/remove").mode, InstallerMode::Unknown);
+  for (const wchar_t* program : {L"C:\\Downloads\\installer.exe", L"C:\\Downloads\\Duvisto-uninstall.exe.exe",
+                                 L"C:\\Duvisto-uninstall.exe\\installer.exe", L""}) {
+    EXPECT_EQ(RequestOf(program, L"").mode, InstallerMode::Install) << program;
+  }
+}
+
+TEST(InstallDate, FourDigitsOfTheYearThenTwoOfTheMonthAndTheDay) {
+  EXPECT_EQ(InstallDateText(2026, 12, 8), L"20261208");
+  EXPECT_EQ(InstallDateText(2009, 1, 31), L"20090131");
 }
 
 TEST(RegistryPaths, RootsSpelledOutOrShortInAnyCase) {

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "key_tree.h"
 #include "unique_any.h"
 
 namespace installer {
@@ -41,13 +42,7 @@ DWORD SubkeyNames(HKEY root, const std::wstring& key, std::vector<std::wstring>&
 }
 
 DWORD DeleteKeyTree(HKEY root, const std::wstring& key) {
-  std::vector<std::wstring> children;
-  if (const DWORD error = SubkeyNames(root, key, children)) return error;
-  for (const std::wstring& child : children) {
-    if (const DWORD error = DeleteKeyTree(root, key + L"\\" + child)) return error;
-  }
-  const LSTATUS status = RegDeleteKeyW(root, key.c_str());
-  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : static_cast<DWORD>(status);
+  return static_cast<DWORD>(duvisto::DeleteKeyTree(root, key.c_str()));
 }
 
 }  // namespace installer

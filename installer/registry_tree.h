@@ -17,8 +17,8 @@ std::optional<std::wstring> RegistryText(HKEY root, const std::wstring& key, con
 // The names of a key's subkeys. A missing key has none.
 DWORD SubkeyNames(HKEY root, const std::wstring& key, std::vector<std::wstring>& names);
 
-// Deletes root\key and everything under it, subkeys first: Windows XP has neither
-// RegDeleteTreeW nor a recursive RegDeleteKeyW. A key that is not there is no failure.
+// Deletes root\key and everything under it (core's DeleteKeyTree, by path). A key that is not
+// there is no failure.
 DWORD DeleteKeyTree(HKEY root, const std::wstring& key);
 
 }  // namespace installer

@@ -8,6 +8,7 @@
 
 #include "Duvisto_h.h"
 #include "module.h"
+#include "key_tree.h"
 #include "unique_any.h"
 
 namespace duvisto {
@@ -29,27 +30,6 @@ HRESULT WriteString(const std::wstring& path, const wchar_t* name, const std::ws
   status = RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
   return FromWin32(status);
-}
-
-// Removes parent\name and everything under it, subkeys first: Windows XP has neither
-// RegDeleteTreeW nor a recursive RegDeleteKeyW. A key that is not there is no failure.
-LSTATUS DeleteKeyTree(HKEY parent, const wchar_t* name) {
-  UniqueRegistryKey key;
-  LSTATUS status = RegOpenKeyExW(parent, name, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, key.put());
-  if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
-  if (status != ERROR_SUCCESS) return status;
-  wchar_t child[256];  // the longest key name the registry allows is 255 characters
-  for (;;) {
-    DWORD length = ARRAYSIZE(child);
-    // Always the first subkey: each pass deletes the one it found.
-    status = RegEnumKeyExW(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) return status;
-    status = DeleteKeyTree(key.get(), child);
-    if (status != ERROR_SUCCESS) return status;
-  }
-  status = RegDeleteKeyW(parent, name);
-  return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
 HRESULT DeleteTree(const wchar_t* path) { return FromWin32(DeleteKeyTree(HKEY_CLASSES_ROOT, path)); }

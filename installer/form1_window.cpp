@@ -2,6 +2,7 @@
 #include <array>
 
 #include "form1.h"
+#include "twips.h"
 
 namespace installer {
 namespace {
@@ -32,20 +33,6 @@ constexpr std::array<ControlLayout, 4> kLayout{{
     {kLblQuestion, L"STATIC", SS_CENTER, 0, 1560, 3015, 375, L"This installer was created by Tovu"},
 }};
 
-// Twips to pixels at the display's real resolution: 1440 twips to the inch.
-struct TwipsScale {
-  int dpiX = 96;
-  int dpiY = 96;
-  TwipsScale() {
-    if (const duvisto::UniqueScreenDc screen{GetDC(nullptr)}) {
-      dpiX = GetDeviceCaps(screen.get(), LOGPIXELSX);
-      dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
-    }
-  }
-  int X(int twips) const { return MulDiv(twips, dpiX, 1440); }
-  int Y(int twips) const { return MulDiv(twips, dpiY, 1440); }
-};
-
 UniqueFont MessageFont() {
   // Built for XP (WINVER 0x0501), the structure has XP's size, which every later Windows accepts;
   // XP refuses the larger Vista one.
@@ -75,8 +62,7 @@ Form1::~Form1() {
 
 bool Form1::Show(HINSTANCE instance, int showCommand) {
   if (!RegisterWindowClass(instance, &Form1::WindowProcedure)) return false;
-  const TwipsScale scale;
-  RECT frame{0, 0, scale.X(kClientWidthTwips), scale.Y(kClientHeightTwips)};
+  RECT frame{0, 0, duvisto::TwipsToPixelsX(kClientWidthTwips), duvisto::TwipsToPixelsY(kClientHeightTwips)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
   if (!CreateWindowExW(0, kWindowClass, kCaption, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                        frame.bottom - frame.top, nullptr, nullptr, instance, this)) {
@@ -92,14 +78,13 @@ bool Form1::Show(HINSTANCE instance, int showCommand) {
 }
 
 void Form1::CreateControls() {
-  const TwipsScale scale;
   font_ = MessageFont();
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   for (const ControlLayout& control : kLayout) {
     HWND created = CreateWindowExW(0, control.className, control.designText, WS_CHILD | WS_VISIBLE | control.style,
-                                   scale.X(control.left), scale.Y(control.top), scale.X(control.width),
-                                   scale.Y(control.height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                   instance, nullptr);
+                                   duvisto::TwipsToPixelsX(control.left), duvisto::TwipsToPixelsY(control.top),
+                                   duvisto::TwipsToPixelsX(control.width), duvisto::TwipsToPixelsY(control.height),
+                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
     if (created && font_) SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
   lblTitle = GetDlgItem(hwnd_, kLblTitle);

@@ -4,7 +4,7 @@
 
 namespace robot {
 
-StartedProgram StartProgram(std::wstring commandLine, const wchar_t* folder, HANDLE output) {
+StartedProgram StartProgram(std::wstring commandLine, const wchar_t* folder, HANDLE output, HANDLE token) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   if (output != nullptr) {
@@ -13,9 +13,12 @@ StartedProgram StartProgram(std::wstring commandLine, const wchar_t* folder, HAN
     startup.hStdOutput = startup.hStdError = output;
   }
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, output != nullptr, 0, nullptr, folder, &startup,
-                      &started))
-    return {};
+  const BOOL inherit = output != nullptr;
+  const BOOL created = token != nullptr ? CreateProcessAsUserW(token, nullptr, commandLine.data(), nullptr, nullptr,
+                                                               inherit, 0, nullptr, folder, &startup, &started)
+                                        : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, 0,
+                                                         nullptr, folder, &startup, &started);
+  if (!created) return {};
   CloseHandle(started.hThread);
   return {duvisto::UniqueHandle(started.hProcess), started.dwProcessId};
 }

@@ -98,13 +98,15 @@ DrivenCall RunDriven(const std::function<void()>& blockingCall, const std::funct
 
 // A program started from a whole command line (the program found from it, as the shell finds
 // it), in `folder` if one is given, its standard output and error written to `output` if one is
-// given (an inheritable handle). Empty when it could not be started.
+// given (an inheritable handle), as `token` says if one is given (a user with other rights).
+// Empty when it could not be started.
 struct StartedProgram {
   duvisto::UniqueHandle process;
   DWORD id = 0;
   explicit operator bool() const { return static_cast<bool>(process); }
 };
-StartedProgram StartProgram(std::wstring commandLine, const wchar_t* folder = nullptr, HANDLE output = nullptr);
+StartedProgram StartProgram(std::wstring commandLine, const wchar_t* folder = nullptr, HANDLE output = nullptr,
+                            HANDLE token = nullptr);
 // Its exit code once it has ended within `timeout`; otherwise it is stopped and nothing comes back.
 std::optional<DWORD> WaitForExit(HANDLE process, std::chrono::milliseconds timeout = kDefaultWait);
 

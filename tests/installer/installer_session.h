@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,12 +14,12 @@
 #include <gtest/gtest.h>
 
 #include "ui_robot.h"
+#include "unique_any.h"
 
 namespace installer_test {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
 
 inline constexpr wchar_t kHostKey[] = L"SOFTWARE\\Vendaro\\MsgPlus2";
 inline constexpr wchar_t kClassKey[] = L"CLSID\\{6C5C9BD1-092C-4712-9E62-D159B1BD0DED}";
@@ -80,7 +79,7 @@ inline bool RegistrationToolEnded() {
   return robot::WaitUntil(
       [] {
         bool running = false;
-        const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), &CloseHandle);
+        const duvisto::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
@@ -104,18 +103,18 @@ inline bool ShowsIcon(HWND box, LPCWSTR iconId) {
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -2 * height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   DWORD* pixels = nullptr;  // the screen's above, the reference below
-  const std::unique_ptr<HBITMAP__, decltype(&DeleteObject)> bitmap(
-      CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0), &DeleteObject);
-  const std::unique_ptr<HDC__, decltype(&DeleteDC)> memory(CreateCompatibleDC(nullptr), &DeleteDC);
+  const duvisto::UniqueGdiObject<HBITMAP> bitmap(
+      CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0));
+  const duvisto::UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
   if (width <= 0 || height <= 0 || !bitmap || !memory) return false;
   SelectObject(memory.get(), bitmap.get());
   return robot::WaitUntil(
       [&] {
-        const std::unique_ptr<HDC__, void (*)(HDC)> screen(GetDC(nullptr), [](HDC dc) { ReleaseDC(nullptr, dc); });
+        const duvisto::UniqueScreenDc screen(GetDC(nullptr));
         BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
         GdiFlush();
-        const std::unique_ptr<HBRUSH__, decltype(&DeleteObject)> background(
-            CreateSolidBrush(RGB(GetBValue(pixels[0]), GetGValue(pixels[0]), GetRValue(pixels[0]))), &DeleteObject);
+        const duvisto::UniqueGdiObject<HBRUSH> background(
+            CreateSolidBrush(RGB(GetBValue(pixels[0]), GetGValue(pixels[0]), GetRValue(pixels[0]))));
         DrawIconEx(memory.get(), 0, height, LoadIconW(nullptr, iconId), width, height, 0, background.get(), DI_NORMAL);
         GdiFlush();
         return std::equal(pixels, pixels + width * height, pixels + width * height);
@@ -129,23 +128,6 @@ inline fs::path UninstallerFolder() {
   return fs::path(programFiles ? programFiles : L"C:\\Program Files") / L"Duvisto";
 }
 
-// A started program: its process, closed with the holder, and its id. With a token, the program
-// runs as that token says (CreateProcessAsUserW), as a user with other rights would start it.
-inline std::pair<Handle, DWORD> Start(const wchar_t* program, std::wstring commandLine, const wchar_t* folder,
-                                      HANDLE token = nullptr) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  const BOOL created =
-      token ? CreateProcessAsUserW(token, program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
-                                   &startup, &started)
-            : CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
-                             &started);
-  if (!created) return {Handle(nullptr, &CloseHandle), 0};
-  CloseHandle(started.hThread);
-  return {Handle(started.hProcess, &CloseHandle), started.dwProcessId};
-}
-
 // installer.exe started from another current folder, ended at the latest with the test.
 class InstallerRun {
  public:
@@ -153,10 +135,10 @@ class InstallerRun {
       : InstallerRun(L"\"" + exe.wstring() + L"\"" + arguments, exe.parent_path().parent_path()) {}
   // As Programs and Features starts a program: by a whole command line, the program found from it.
   InstallerRun(const std::wstring& commandLine, const fs::path& folder, HANDLE token = nullptr) {
-    auto [process, id] = Start(nullptr, commandLine, folder.c_str(), token);
-    process_ = std::move(process);
+    robot::StartedProgram started = robot::StartProgram(commandLine, folder.c_str(), nullptr, token);
+    process_ = std::move(started.process);
     EXPECT_TRUE(process_) << "not started: " << fs::path(commandLine).string();
-    owner_ = robot::Owner::Process(id);
+    owner_ = robot::Owner::Process(started.id);
   }
   ~InstallerRun() {
     if (process_ && !ExitCode(0ms) && TerminateProcess(process_.get(), 99)) ExitCode(5s);
@@ -199,7 +181,7 @@ class InstallerRun {
   }
 
  private:
-  Handle process_{nullptr, &CloseHandle};
+  duvisto::UniqueHandle process_;
   robot::Owner owner_;
 };
 

@@ -122,7 +122,7 @@ TEST_F(InstallerTest, InstallsStaysOpenAndASecondYesRepeatsEverything) {
   // a regsvr32.exe beside the installer a start by bare name.
   Plant(scratch_ / L"setup.exe");
   Plant(setup_ / L"regsvr32.exe");
-  ASSERT_TRUE(Start(nullptr, (setup_ / L"msgplusreset.exe").wstring(), nullptr).first);
+  ASSERT_TRUE(robot::StartProgram((setup_ / L"msgplusreset.exe").wstring()));
   ASSERT_TRUE(robot::WaitUntil([&] { return MarkerLines(scratch_, L"setup").size() == 1; })) << "trap not working";
 
   SeedHost();

@@ -175,8 +175,8 @@ TEST_F(RemovalCasesTest, CopyOverAPluginBusyForAMomentSucceeds) {
   Install();
   const fs::path plugin = plugins_ / L"Duvisto.dll";
   { std::ofstream(plugin, std::ios::app) << "an older build"; }
-  Handle held(CreateFileW(plugin.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), &CloseHandle);
-  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+  duvisto::UniqueFile held(CreateFileW(plugin.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
   InstallerRun run(setup_ / L"installer.exe");
   run.ConfirmInstall();
   // Held through the copy's first tries, then let go: the scenario's moment, not a wait.
@@ -192,25 +192,25 @@ TEST_F(RemovalCasesTest, CopyOverAPluginBusyForAMomentSucceeds) {
 
 // The current token without the Administrators group (deny-only), as a limited user of XP or
 // an unelevated administrator has it.
-Handle TokenWithoutAdministrators() {
-  HANDLE own = nullptr, restricted = nullptr;
+duvisto::UniqueHandle TokenWithoutAdministrators() {
+  duvisto::UniqueHandle own;
+  HANDLE restricted = nullptr;
   SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
   PSID administrators = nullptr;
-  if (OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, own.put()) &&
       AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
                                &administrators)) {
     SID_AND_ATTRIBUTES disabled{administrators, 0};
-    CreateRestrictedToken(own, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
+    CreateRestrictedToken(own.get(), 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
   }
   if (administrators) FreeSid(administrators);
-  if (own) CloseHandle(own);
-  return Handle(restricted, &CloseHandle);
+  return duvisto::UniqueHandle(restricted);
 }
 
 // Without administrator rights the installer and the uninstaller say so in one box, before
 // anything else, and change nothing: no window, no reset program, nothing removed.
 TEST_F(RemovalCasesTest, WithoutAdministratorRightsOneBoxAndNothingChanged) {
-  const Handle token = TokenWithoutAdministrators();
+  const duvisto::UniqueHandle token = TokenWithoutAdministrators();
   ASSERT_TRUE(token);
   const std::wstring refusal =
       L"Installing or removing the Duvisto plug-in needs administrator rights.\n\nStart it again as an administrator "

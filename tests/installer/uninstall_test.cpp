@@ -226,9 +226,9 @@ TEST_F(UninstallTest, PluginInUseIsRemovedAtTheNextRestartAndAnInstallationBefor
     SCOPED_TRACE(loaded ? "loaded" : "held open");
     Install();
     duvisto::UniqueModule library(loaded ? LoadLibraryW(plugin.c_str()) : nullptr);
-    Handle held(loaded ? nullptr
-                       : CreateFileW(plugin.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
-                &CloseHandle);
+    duvisto::UniqueFile held(loaded ? INVALID_HANDLE_VALUE
+                                    : CreateFileW(plugin.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(library || held);
 
     InstallerRun run(setup_ / L"installer.exe", L" /uninstall");

@@ -31,10 +31,12 @@ inline constexpr const wchar_t* kComKeys[] = {kClassKey, L"Duvisto.Browse",
                                               L"TypeLib\\{AE4D4ECD-7414-4BEE-B3D3-8B93F6FC387C}",
                                               L"Interface\\{CB3C4CA7-8668-4DC1-BDC3-0A14EFA54F4C}"};
 
+// A REG_SZ value's text; nothing for any other type (REG_EXPAND_SZ too, which Programs and
+// Features and the host would read otherwise).
 inline std::optional<std::wstring> RegText(HKEY root, const std::wstring& key, const wchar_t* name) {
   wchar_t data[MAX_PATH] = L"";
   DWORD size = sizeof data;
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size)) return {};
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, data, &size)) return {};
   return data;
 }
 inline auto Announced() {

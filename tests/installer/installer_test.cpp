@@ -36,7 +36,19 @@ TEST_F(InstallerTest, WindowAsksAndOnlyYesConfirmedGoesOn) {
   }
   EXPECT_EQ(GetWindowLongW(run.Control(L"Static", controls[3].text), GWL_STYLE) & SS_TYPEMASK, SS_CENTER);
   HWND cmdYes = run.Control(L"Button", L"Yes");
-  EXPECT_EQ(robot::FocusedWindow(GetWindowThreadProcessId(form, nullptr)), cmdYes);
+  const DWORD ui = GetWindowThreadProcessId(form, nullptr);
+  EXPECT_EQ(robot::FocusedWindow(ui), cmdYes);
+  // Left for another window and come back to, it gives the focus back to the button that had it.
+  HWND cmdNo = run.Control(L"Button", L"No");
+  robot::PostKey(cmdYes, VK_TAB);
+  ASSERT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == cmdNo; }));
+  HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                               nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) != cmdNo; })) << "still the foreground";
+  SetForegroundWindow(form);
+  EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusedWindow(ui) == cmdNo; })) << "the focus came back elsewhere";
+  DestroyWindow(other);
 
   // No default button: Enter and Escape answer nothing, nothing comes up by itself; the close box ends it.
   robot::PostKey(cmdYes, VK_RETURN);

@@ -109,6 +109,21 @@ TEST_F(UninstallTest, RecordThatCannotBeWrittenIsReportedAfterTheOtherSteps) {
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
+// The reset program beside the uninstaller and in the host's folder too: it is started once,
+// from beside the uninstaller, as installing starts it.
+TEST_F(UninstallTest, ResetProgramFoundInBothPlacesStartsOnce) {
+  const fs::path hostFolder = scratch_ / L"Messenger Plus! 2";
+  SetHost(L"BinDir", hostFolder.wstring());
+  Plant(hostFolder / L"msgplusreset.exe");
+  Install();
+  ASSERT_EQ(ResetStarts(), 1);
+  InstallerRun run(setup_ / L"installer.exe", L" /uninstall");
+  EXPECT_EQ(Uninstall(run), kRemoved);
+  EXPECT_TRUE(robot::WaitUntil([&] { return ResetStarts() == 2; }));
+  EXPECT_FALSE(robot::WaitUntil([&] { return !MarkerLines(hostFolder, L"msgplusreset").empty(); }, 1s))
+      << "started from the host's folder as well";
+}
+
 // What Programs and Features does: run the recorded command line, which starts the uninstaller
 // from the plug-in folder. It takes away everything of Duvisto, itself included, even when every
 // file was installed read-only, from a CD; it starts the host's reset program from the host's

@@ -17,6 +17,7 @@
 #include "failure.h"
 #include "memory_figures.h"
 #include "modal_ui.h"
+#include "window_phases.h"
 #include "nesting_stack.h"
 #include "report.h"
 #include "startup_path.h"
@@ -54,6 +55,7 @@ Report Run() {
   report.Add(std::move(startup));
   report.Add(std::move(calls));
   report.Add(std::move(window));
+  report.Add(WindowPhaseFigures());
   report.Add(DllFileFigures());
   report.Add(std::move(memory));
   report.Add(std::move(nesting));

@@ -10,11 +10,7 @@
 namespace bench {
 namespace {
 
-// {8856F961-340A-11D0-A96B-00C04FD705A2}: the shell's web-browser control, as the plug-in creates it.
-constexpr CLSID kWebBrowserClsid = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
 constexpr wchar_t kWindowClass[] = L"DuvistoBenchFloorWindow";
-// The plug-in's control box, 10935 x 8055 twips, in pixels at 96 DPI.
-constexpr int kClientWidth = 729, kClientHeight = 537;
 
 HRESULT LastErrorResult() {
   const DWORD error = GetLastError();
@@ -22,16 +18,6 @@ HRESULT LastErrorResult() {
 }
 
 // What one shown window holds; the window procedure finds it through GWLP_USERDATA.
-// The page's questions answered as simply as they can be: its own navigation goes ahead, the
-// page's are judged by the same rules as in the plug-in's window, and no box is shown.
-struct FloorPage : duvisto::PageHost {
-  bool ShowsPartnersPage() const override { return false; }
-  bool TakeOwnNavigation() override { return std::exchange(ownNavigationPending, false); }
-  void OpenInWindow(std::wstring) override {}
-  LRESULT ShowPageMessage(const wchar_t*, const wchar_t*, UINT) override { return IDCANCEL; }
-  bool ownNavigationPending = false;
-};
-
 struct FloorWindow {
   FloorPage page;
   std::unique_ptr<duvisto::HostedControl> browser;

@@ -1,12 +1,11 @@
 #include "frm_browser.h"
 
-#include "frm_browser_controls.h"
-
 #include <iterator>
 #include <new>
 #include <string>
 
 #include "browser_layout.h"
+#include "frm_browser_controls.h"
 #include "unique_any.h"
 #include "hosted_control.h"
 #include "module.h"
@@ -130,6 +129,7 @@ bool FrmBrowser::HasControls() const {
 bool FrmBrowser::StillHasControls(unsigned loadedGeneration) const {
   return HasControls() && generation_ == loadedGeneration;
 }
+
 FrmBrowser::~FrmBrowser() = default;
 
 FrmBrowser& FrmBrowser::OfThisThread() {

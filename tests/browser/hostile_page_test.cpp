@@ -48,16 +48,11 @@ TEST_F(BrowserWindow, APageGoesOnlyToWebAddressesAndTheWindowsOwnNavigationsGoAn
       // A frame's navigation is never the window's own, even while that one is still to come.
       EXPECT_FALSE(navigates(L"file:///C:/windows/win.ini", false)) << "a frame, later " << later;
       AskOnUiThread<bool>([] { AnnounceHeld(); return true; });
+      // The rule itself is the page rules' native table; here, that the window applies it.
       EXPECT_TRUE(navigates(L"http://127.0.0.1/next.html"));
       EXPECT_TRUE(navigates(L"javascript:void(0)")) << "the page's own script";
-      EXPECT_TRUE(navigates(L"about:blank"));
-      EXPECT_TRUE(navigates(L"res://ieframe.dll/dnserror.htm")) << "the control's error page";
-      for (const wchar_t* foreign : {L"file:///C:/windows/win.ini", L"C:\\windows\\win.ini", L"mailto:a@example.com",
-                                     L"ms-settings:", L"res://shell32.dll/#2/#137", L"vbscript:msgbox(1)"}) {
-        EXPECT_FALSE(navigates(foreign)) << testing::PrintToString(foreign);
-        EXPECT_FALSE(navigates(foreign, false)) << "in a frame " << testing::PrintToString(foreign);
-      }
-      EXPECT_FALSE(navigates(L"http://127.0.0.1/\nx")) << "a line break";
+      EXPECT_FALSE(navigates(L"file:///C:/windows/win.ini"));
+      EXPECT_FALSE(navigates(L"ms-settings:", false)) << "in a frame";
       // Go with a foreign address is the user's own doing: it goes, once; one the control
       // refused leaves nothing for the page to use.
       const auto go = [&](const wchar_t* typed) {
